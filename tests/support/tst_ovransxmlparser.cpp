@@ -1,0 +1,291 @@
+#include "shell/CommonHeader.h"
+#include "support/OvraNSXmlParser.h"
+
+#include "TestSupport.h"
+
+#include <QTemporaryDir>
+#include <QtTest>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+QVariantMap workedExampleResult()
+{
+    return {{u"code"_s, u"12345678"_s},
+            {u"name"_s, u"Room 1"_s},
+            {u"image"_s, QVariantList{QVariantMap{{u"id"_s, u"1"_s}, {u"file"_s, u"a.jpg"_s}},
+                                      QVariantMap{{u"id"_s, u"2"_s}, {u"file"_s, u"b.jpg"_s}}}},
+            {u"groupcodes"_s, QVariantList{u"111"_s, u"222"_s}}};
+}
+
+const QByteArray kWorkedExample = R"(<?xml version="1.0" encoding="UTF-8"?>
+<data>
+	<code>12345678</code>
+	<name>Room%201</name>
+	<image id="1">
+		<file>a.jpg</file>
+	</image>
+	<image id="2">
+		<file>b.jpg</file>
+	</image>
+	<groupcodes>
+		<code>111</code>
+		<code>222</code>
+	</groupcodes>
+</data>
+)";
+
+QByteArray entityChain(int levels)
+{
+    QByteArray doc = "<?xml version='1.0'?><!DOCTYPE data [<!ENTITY lol0 'lol'>";
+    for (int i = 1; i < levels; ++i) {
+        doc += "<!ENTITY lol" + QByteArray::number(i) + " '" +
+               QByteArray("&lol" + QByteArray::number(i - 1) + ";").repeated(10) + "'>";
+    }
+    return doc + "]><data><a>&lol" + QByteArray::number(levels - 1) + ";</a></data>";
+}
+
+QByteArray nested(int depth)
+{
+    return "<data>" + QByteArray("<a>").repeated(depth - 1) + "x" +
+           QByteArray("</a>").repeated(depth - 1) + "</data>";
+}
+
+} // namespace
+
+class TestOvraNSXmlParser : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
+
+    void workedExample_data()
+    {
+        QTest::addColumn<QString>("rootKey");
+        QTest::addColumn<QVariant>("expected");
+        QTest::newRow("root key data") << u"data"_s << QVariant(workedExampleResult());
+        QTest::newRow("root key response")
+            << u"response"_s << QVariant(QVariantMap{{u"data"_s, workedExampleResult()}});
+    }
+
+    void workedExample()
+    {
+        QFETCH(QString, rootKey);
+        QFETCH(QVariant, expected);
+        OvraNSXmlParser parser(kWorkedExample);
+        parser.setRootKey(rootKey);
+        QVERIFY(parser.parse());
+        QVERIFY(!parser.parserError());
+        QCOMPARE(parser.mDictionary(), expected);
+    }
+
+    void documents_data()
+    {
+        QTest::addColumn<QByteArray>("document");
+        QTest::addColumn<QVariant>("expected");
+        const auto map = [](const QVariantMap &m) {
+            return QVariant(m);
+        };
+
+        QTest::newRow("single image is still an array")
+            << QByteArray("<data>\n<image id=\"7\"><file>a.jpg</file></image>\n</data>")
+            << map({{u"image"_s,
+                     QVariantList{QVariantMap{{u"id"_s, u"7"_s}, {u"file"_s, u"a.jpg"_s}}}}});
+        QTest::newRow("leaf and array attributes dropped, child replaces attribute")
+            << QByteArray("<data a=\"1\" b=\"2\">\n<b>3</b>\n<leaf x=\"9\">t</leaf>\n"
+                          "<ids y=\"1\">\n<i>p</i>\n</ids>\n</data>")
+            << map({{u"a"_s, u"1"_s},
+                    {u"b"_s, u"3"_s},
+                    {u"leaf"_s, u"t"_s},
+                    {u"ids"_s, QVariantList{u"p"_s}}});
+        QTest::newRow("empty leaf after white space is an empty string")
+            << QByteArray("<data>\n\t<a></a>\n\t<b/>\n</data>")
+            << map({{u"a"_s, QString()}, {u"b"_s, QString()}});
+        QTest::newRow("empty leaf right after an end tag is not stored")
+            << QByteArray("<data><b>1</b><a></a><c/></data>") << map({{u"b"_s, u"1"_s}});
+        QTest::newRow("names stored as written")
+            << QByteArray("<data>\n<Code>1</Code>\n<code>2</code>\n<Image><f>x</f></Image>\n"
+                          "<image><f>y</f></image>\n</data>")
+            << map({{u"Code"_s, u"1"_s},
+                    {u"code"_s, u"2"_s},
+                    {u"Image"_s, QVariantList{QVariantMap{{u"f"_s, u"x"_s}}}},
+                    {u"image"_s, QVariantList{QVariantMap{{u"f"_s, u"y"_s}}}}});
+        QTest::newRow("leaf inside leaf")
+            << QByteArray("<data>\n<outer>\n<inner>x</inner>\n</outer>\n</data>")
+            << map({{u"inner"_s, u"x"_s}, {u"outer"_s, QString()}});
+        QTest::newRow("container text becomes value")
+            << QByteArray("<data><code>1</code> tail </data>")
+            << map({{u"code"_s, u"1"_s}, {u"value"_s, u"tail"_s}});
+        QTest::newRow("attribute member blocks special care")
+            << QByteArray("<data image=\"s\">\n<image><f>y</f></image>\n</data>")
+            << map({{u"image"_s, u"s"_s}});
+        QTest::newRow("invalid percent escape stores nothing and is dropped")
+            << QByteArray("<data>\n<a>50%</a>\n<b>x%2</b>\n<c>y</c>\n</data>")
+            << map({{u"c"_s, u"y"_s}});
+        QTest::newRow("percent escapes decode as UTF-8")
+            << QByteArray("<data><a>caf%C3%A9%20%e2%82%ac</a></data>")
+            << map({{u"a"_s, u"caf\u00e9 \u20ac"_s}});
+        QTest::newRow("standard entities resolved, CDATA and comments ignored")
+            << QByteArray("<data><!-- note --><a>Smith &amp; Jones &lt;1&gt; &#65;</a>"
+                          "<b><![CDATA[zz]]>q</b></data>")
+            << map({{u"a"_s, u"Smith & Jones <1> A"_s}, {u"b"_s, u"q"_s}});
+        QTest::newRow("arrays nest and hold strings only by value")
+            << QByteArray("<data><ids><groupcodes><c>1</c></groupcodes><c>2</c></ids></data>")
+            << map({{u"ids"_s, QVariantList{QVariantList{u"1"_s}, u"2"_s}}});
+        QTest::newRow("prefixed names kept whole")
+            << QByteArray("<data xmlns:p=\"u\"><p:a>1</p:a></data>")
+            << map({{u"xmlns:p"_s, u"u"_s}, {u"p:a"_s, u"1"_s}});
+        QTest::newRow("outermost leaf without containers gives nothing")
+            << QByteArray("<root>\n<a>1</a>\n</root>") << QVariant();
+        QTest::newRow("container inside an outermost leaf")
+            << QByteArray("<root>\n<data>\n<a>1</a>\n</data>\n</root>") << map({{u"a"_s, u"1"_s}});
+        QTest::newRow("external entity never fetched")
+            << QByteArray("<!DOCTYPE data [<!ENTITY e SYSTEM \"file:///etc/hostname\">]>"
+                          "<data><a>&e;</a><b>k</b></data>")
+            << map({{u"b"_s, u"k"_s}});
+        QTest::newRow("nesting at the depth limit")
+            << nested(kXmlMaxDepth) << QVariant(QVariantMap{{u"a"_s, u"x"_s}});
+    }
+
+    void documents()
+    {
+        QFETCH(QByteArray, document);
+        QFETCH(QVariant, expected);
+        OvraNSXmlParser parser(document);
+        parser.setRootKey(u"data"_s);
+        QVERIFY(parser.parse());
+        QCOMPARE(parser.mDictionary(), expected);
+    }
+
+    void badInput_data()
+    {
+        QTest::addColumn<QByteArray>("document");
+        QTest::newRow("zero bytes") << QByteArray();
+        QTest::newRow("unclosed") << QByteArray("<data><a>1</a>");
+        QTest::newRow("mismatched") << QByteArray("<data><a>1</data>");
+        QTest::newRow("two roots") << QByteArray("<data/><data/>");
+        QTest::newRow("html") << QByteArray("<HTML><body>x</body></HTML>");
+        QTest::newRow("html inside data") << QByteArray("<data><a>1</a><Html/></data>");
+        QTest::newRow("not UTF-8") << QByteArray("<data><a>\xff\xfe</a></data>");
+        QTest::newRow("undeclared entity") << QByteArray("<data><a>&foo;</a></data>");
+        QTest::newRow("invalid character") << QByteArray("<data><a>&#1;</a></data>");
+        QTest::newRow("too deep") << nested(kXmlMaxDepth + 1);
+        QTest::newRow("billion laughs") << entityChain(10);
+        QTest::newRow("recursive entity")
+            << QByteArray("<!DOCTYPE data [<!ENTITY e '&f;'><!ENTITY f '&e;'>]><data>&e;</data>");
+        // Each reference stays under the per-entity limit; the total does not.
+        QTest::newRow("quadratic blowup")
+            << QByteArray("<!DOCTYPE data [<!ENTITY e '" + QByteArray(4000, 'x') + "'>]><data><a>" +
+                          QByteArray("&e;").repeated(4000) + "</a></data>");
+        QTest::newRow("too large")
+            << QByteArray("<data>" + QByteArray(kXmlMaxDocumentBytes, ' ') + "</data>");
+    }
+
+    void badInput()
+    {
+        QFETCH(QByteArray, document);
+        OvraNSXmlParser parser(document);
+        parser.setRootKey(u"data"_s);
+        QVERIFY(!parser.parse());
+        QVERIFY(parser.parserError());
+        QVERIFY(parser.parserError()->code != 0);
+        QVERIFY(!parser.mDictionary().isValid());
+    }
+
+    void errorTextCarriesPosition()
+    {
+        OvraNSXmlParser parser("<data>\n<a>1</b>\n</data>");
+        QVERIFY(!parser.parse());
+        QCOMPARE(parser.parserError()->line, 2);
+        QVERIFY(parser.parserError()->text().startsWith(u"Error 3 Description: "_s));
+        QVERIFY(parser.parserError()->text().endsWith(u", Line: 2, Column: 8"_s));
+    }
+
+    void percentDecoding_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QVariant>("expected"); // invalid: decoding fails
+        QTest::newRow("plain") << u"abc"_s << QVariant(u"abc"_s);
+        QTest::newRow("blank") << u"Room%201"_s << QVariant(u"Room 1"_s);
+        QTest::newRow("two bytes") << u"%C3%a9"_s << QVariant(u"\u00e9"_s);
+        QTest::newRow("lone percent") << u"100%"_s << QVariant();
+        QTest::newRow("short escape") << u"%2"_s << QVariant();
+        QTest::newRow("not hex") << u"%zz"_s << QVariant();
+        QTest::newRow("truncated UTF-8") << u"%C3"_s << QVariant();
+        QTest::newRow("overlong UTF-8") << u"%C0%AF"_s << QVariant();
+    }
+
+    void percentDecoding()
+    {
+        QFETCH(QString, text);
+        QFETCH(QVariant, expected);
+        const std::optional<QString> decoded = OvraNSXmlParser::removePercentEncoding(text);
+        QCOMPARE(decoded.has_value(), expected.isValid());
+        if (decoded) {
+            QCOMPARE(*decoded, expected.toString());
+        }
+    }
+
+    void testParserFiles_data()
+    {
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<QVariant>("expected");
+        QTest::newRow("info file") << kWorkedExample << QVariant(workedExampleResult());
+        QTest::newRow("zero bytes") << QByteArray() << QVariant(QVariantMap());
+        QTest::newRow("malformed") << QByteArray("<data><a>") << QVariant(QVariantMap());
+        QTest::newRow("oversized")
+            << QByteArray("<data>" + QByteArray(kXmlMaxDocumentBytes, '\n') + "</data>")
+            << QVariant(QVariantMap());
+    }
+
+    void testParserFiles()
+    {
+        QFETCH(QByteArray, content);
+        QFETCH(QVariant, expected);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(u"info.xml"_s);
+        QVERIFY(TestSupport::writeFile(path, content));
+        const std::optional<QVariantMap> result = OvraNSXmlParser::testParser(path);
+        QVERIFY(result.has_value());
+        QCOMPARE(QVariant(*result), expected);
+    }
+
+    void unreadableFileGivesNoResult()
+    {
+        QTemporaryDir dir;
+        QVERIFY(!OvraNSXmlParser::testParser(dir.filePath(u"missing.xml"_s)));
+        QVERIFY(!OvraNSXmlParser::testParser(dir.path()));
+
+        QVERIFY(!OvraNSXmlParser::testParser2(dir.filePath(u"missing.xml"_s), nullptr).isValid());
+    }
+
+    void testParser2HandsOverParser()
+    {
+        struct Receiver : OvraNSXmlParserReceiver
+        {
+            std::unique_ptr<OvraNSXmlParser> parser;
+            QVariant result;
+            void parserDidFinish(std::unique_ptr<OvraNSXmlParser> p, const QVariant &r) override
+            {
+                parser = std::move(p);
+                result = r;
+            }
+        } receiver;
+        QTemporaryDir dir;
+        const QString path = dir.filePath(u"response.xml"_s);
+        QVERIFY(TestSupport::writeFile(
+            path, "<response status=\"ok\">\n<ids><i>1</i><i>2</i></ids>\n</response>"));
+        const QVariant expected =
+            QVariantMap{{u"status"_s, u"ok"_s}, {u"ids"_s, QVariantList{u"1"_s, u"2"_s}}};
+        QCOMPARE(OvraNSXmlParser::testParser2(path, &receiver), expected);
+        QVERIFY(receiver.parser);
+        QCOMPARE(receiver.result, expected);
+        QCOMPARE(receiver.parser->rootKey(), kXmlNameResponse);
+        QCOMPARE(receiver.parser->mDictionary(), expected);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestOvraNSXmlParser)
+#include "tst_ovransxmlparser.moc"
