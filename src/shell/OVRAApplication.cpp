@@ -1,0 +1,73 @@
+#include "shell/OVRAApplication.h"
+
+#include "platform/Clock.h"
+#include "platform/NotificationCenter.h"
+#include "shell/CommonHeader.h"
+
+#include <QKeyEvent>
+#include <QWidget>
+
+namespace {
+
+// Spaces and tabs only: Return ("\r") must survive to complete a code.
+QString trimmedOfBlanks(const QString &text)
+{
+    qsizetype begin = 0;
+    qsizetype end = text.size();
+    auto blank = [](QChar c) {
+        return c == u' ' || c == u'\t';
+    };
+    while (begin < end && blank(text.at(begin))) {
+        ++begin;
+    }
+    while (end > begin && blank(text.at(end - 1))) {
+        --end;
+    }
+    return text.mid(begin, end - begin);
+}
+
+} // namespace
+
+OVRAApplication::OVRAApplication(int &argc, char **argv) : QApplication(argc, argv)
+{
+    setApplicationName(kBundleExecutableName);
+    setApplicationDisplayName(kBundleDisplayName);
+    setOrganizationDomain(QStringLiteral("ovra.org"));
+    setApplicationVersion(QStringLiteral(OVRA_VERSION));
+    setQuitOnLastWindowClosed(false);
+}
+
+bool OVRAApplication::notify(QObject *receiver, QEvent *event)
+{
+    // A key press reaches its window first and is then forwarded to the focus
+    // widget; routing it at the window sees each key exactly once.
+    if (event->type() == QEvent::KeyPress && receiver->isWindowType()) {
+        if (sendEvent(*static_cast<QKeyEvent *>(event), activeWindow())) {
+            return true;
+        }
+    }
+    return QApplication::notify(receiver, event);
+}
+
+bool OVRAApplication::sendEvent(const QKeyEvent &event, const QWidget *keyWindow)
+{
+    constexpr Qt::KeyboardModifiers held = Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier;
+    if (event.modifiers() & held) {
+        return false;
+    }
+    const QString text = trimmedOfBlanks(event.text());
+    // Keys without characters (arrows, function keys, a lone space) are not
+    // part of a code; they go on to the window unbuffered.
+    if (text.isEmpty()) {
+        return false;
+    }
+    const QVariantMap payload{
+        {kKeyNewString, text},
+        {kKeyDate, Clock::now()},
+        {kKeyNSEvent, QVariantMap{{QStringLiteral("key"), event.key()},
+                                  {QStringLiteral("modifiers"), int(event.modifiers())},
+                                  {QStringLiteral("characters"), event.text()}}},
+    };
+    NotificationCenter::defaultCenter()->postNotificationName(kAddStringToBuffer, payload);
+    return keyWindow && keyWindow->inherits("borderlessWindow");
+}
