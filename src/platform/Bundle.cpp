@@ -13,7 +13,9 @@ QString executableDir()
     if (QCoreApplication::instance()) {
         return QCoreApplication::applicationDirPath();
     }
-    return QFileInfo(QStringLiteral("/proc/self/exe")).symLinkTarget().section(QLatin1Char('/'), 0, -2);
+    return QFileInfo(QStringLiteral("/proc/self/exe"))
+        .symLinkTarget()
+        .section(QLatin1Char('/'), 0, -2);
 }
 
 QString firstExistingDir(const QStringList &candidates)
@@ -32,8 +34,7 @@ Bundle::Bundle(const QVariantMap &infoDictionary, const QString &bundlePath,
                const QString &resourcePath, const QString &helperPath)
     : info_(infoDictionary), bundlePath_(bundlePath), resourcePath_(resourcePath),
       helperPath_(helperPath)
-{
-}
+{}
 
 QVariantMap Bundle::defaultInfoDictionary()
 {

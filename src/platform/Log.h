@@ -9,8 +9,7 @@
 void OvraLog(const QString &message);
 
 // printf-free convenience for the frequent "Inside %@ => %@..." lines.
-template <typename... Args>
-void OvraLogf(const QString &format, const Args &...args)
+template <typename... Args> void OvraLogf(const QString &format, const Args &...args)
 {
     if constexpr (sizeof...(Args) == 0) {
         OvraLog(format);

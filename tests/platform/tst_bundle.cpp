@@ -34,7 +34,8 @@ void TestBundle::resourcesAreFoundByNameAndType()
     const Bundle bundle({}, dir.path(), dir.filePath(u"share"_s), dir.filePath(u"libexec"_s));
     QCOMPARE(bundle.pathForResource(u"FactoryDefault"_s, u"plist"_s),
              dir.filePath(u"share/FactoryDefault.plist"_s));
-    QCOMPARE(bundle.pathForResource(u"FactoryDefault.plist"_s), dir.filePath(u"share/FactoryDefault.plist"_s));
+    QCOMPARE(bundle.pathForResource(u"FactoryDefault.plist"_s),
+             dir.filePath(u"share/FactoryDefault.plist"_s));
     QVERIFY(bundle.pathForResource(u"ForcedDefaultPrefs"_s, u"plist"_s).isEmpty());
     QVERIFY(bundle.pathForResource(QString(), u"plist"_s).isEmpty());
 }
@@ -48,8 +49,10 @@ void TestBundle::scriptsPreferHelpersThenResources()
     // A helper that is not executable does not count.
     QVERIFY(TestSupport::writeFile(dir.filePath(u"libexec/relaunch"_s), "x"));
     const Bundle bundle({}, dir.path(), dir.filePath(u"share"_s), dir.filePath(u"libexec"_s));
-    QCOMPARE(bundle.pathForScript(u"getnewestfiles.sh"_s), dir.filePath(u"libexec/getnewestfiles.sh"_s));
-    QCOMPARE(bundle.pathForScript(u"revealInFinder.sh"_s), dir.filePath(u"share/revealInFinder.sh"_s));
+    QCOMPARE(bundle.pathForScript(u"getnewestfiles.sh"_s),
+             dir.filePath(u"libexec/getnewestfiles.sh"_s));
+    QCOMPARE(bundle.pathForScript(u"revealInFinder.sh"_s),
+             dir.filePath(u"share/revealInFinder.sh"_s));
     QVERIFY(bundle.pathForAuxiliaryExecutable(u"relaunch"_s).isEmpty());
     QVERIFY(bundle.pathForScript(u"missing.sh"_s).isEmpty());
 }

@@ -33,7 +33,8 @@ void TestNotificationCenter::deliversToMatchingNamesInRegistrationOrder()
     center.addObserver(&b, QStringLiteral("X"), [&](const Notification &) { calls << u"b"_s; });
     center.addObserver(&a, QStringLiteral("X"), [&](const Notification &) { calls << u"a"_s; });
     center.addObserver(&a, QStringLiteral("Y"), [&](const Notification &) { calls << u"ay"_s; });
-    center.addObserver(&all, QString(), [&](const Notification &n) { calls << u"all:"_s + n.name; });
+    center.addObserver(&all, QString(),
+                       [&](const Notification &n) { calls << u"all:"_s + n.name; });
 
     center.postNotificationName(QStringLiteral("X"));
     QCOMPARE(calls, (QStringList{u"b"_s, u"a"_s, u"all:X"_s}));
@@ -65,8 +66,8 @@ void TestNotificationCenter::senderFilterMatchesOnlyThatObject()
     NotificationCenter center;
     QObject observer, sender, other;
     int count = 0;
-    center.addObserver(&observer, QStringLiteral("N"), [&](const Notification &) { ++count; },
-                       &sender);
+    center.addObserver(
+        &observer, QStringLiteral("N"), [&](const Notification &) { ++count; }, &sender);
     center.postNotificationName(QStringLiteral("N"), QVariant::fromValue<QObject *>(&other));
     center.postNotificationName(QStringLiteral("N"));
     QCOMPARE(count, 0);
@@ -104,8 +105,10 @@ void TestNotificationCenter::removeObserverByNameOrEntirely()
     NotificationCenter center;
     QObject observer;
     QStringList calls;
-    center.addObserver(&observer, QStringLiteral("N"), [&](const Notification &) { calls << u"N"_s; });
-    center.addObserver(&observer, QStringLiteral("M"), [&](const Notification &) { calls << u"M"_s; });
+    center.addObserver(&observer, QStringLiteral("N"),
+                       [&](const Notification &) { calls << u"N"_s; });
+    center.addObserver(&observer, QStringLiteral("M"),
+                       [&](const Notification &) { calls << u"M"_s; });
     center.removeObserver(&observer, QStringLiteral("N"));
     center.postNotificationName(QStringLiteral("N"));
     center.postNotificationName(QStringLiteral("M"));
@@ -124,9 +127,11 @@ void TestNotificationCenter::handlerMayPostAndRemoveObservers()
         calls << u"first"_s;
         center.removeObserver(&second); // not called for this post any more
         center.postNotificationName(QStringLiteral("B"));
-        center.addObserver(&late, QStringLiteral("A"), [&](const Notification &) { calls << u"late"_s; });
+        center.addObserver(&late, QStringLiteral("A"),
+                           [&](const Notification &) { calls << u"late"_s; });
     });
-    center.addObserver(&second, QStringLiteral("A"), [&](const Notification &) { calls << u"second"_s; });
+    center.addObserver(&second, QStringLiteral("A"),
+                       [&](const Notification &) { calls << u"second"_s; });
     center.addObserver(&first, QStringLiteral("B"), [&](const Notification &) { calls << u"B"_s; });
 
     center.postNotificationName(QStringLiteral("A"));
