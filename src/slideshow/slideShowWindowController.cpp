@@ -1,23 +1,182 @@
 #include "slideshow/slideShowWindowController.h"
 
+#include "intake/OvraPhotoQueryController.h"
 #include "platform/Log.h"
+#include "platform/NotificationCenter.h"
+#include "platform/Preferences.h"
+#include "shell/CommonHeader.h"
+#include "shell/PreferenceKeys.h"
+#include "slideshow/SlideshowView.h"
+#include "slideshow/borderlessWindow.h"
+#include "slideshow/zoomedInNSImageView.h"
+#include "support/FolderReference.h"
+#include "support/MyAliasKit.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QGuiApplication>
-#include <QPalette>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
 #include <QScreen>
 
 slideShowWindowController::slideShowWindowController(int index, QObject *parent)
-    : QObject(parent), fScreenIndex(index), window_(std::make_unique<QWidget>())
+    : QObject(parent), photoQuery(std::make_unique<OvraPhotoQueryController>())
 {
-    window_->setWindowFlag(Qt::FramelessWindowHint);
-    window_->setObjectName(QStringLiteral("slideShowWindow%1").arg(index + 1));
-    QPalette palette = window_->palette();
-    palette.setColor(QPalette::Window, Qt::black);
-    window_->setPalette(palette);
-    window_->setAutoFillBackground(true);
+    // Steps and queue fills may overlap; steps never overlap each other.
+    workers_.setMaxThreadCount(2);
+    delayTimer_.setSingleShot(true);
+    connect(&delayTimer_, &QTimer::timeout, this, &slideShowWindowController::endOfStep);
+    autoStartTimer_.setSingleShot(true);
+    autoStartTimer_.setInterval(kAutoStartDelayMs);
+    connect(&autoStartTimer_, &QTimer::timeout, this, &slideShowWindowController::doAutoStartQueue);
+    buildWindow();
+    observeNotifications();
+    observePreferences();
+
+    setupParametersForIndex(index);
+    setScreenIndex(index);
+    awakeFromNib();
+    if (index == 0) {
+        // The main screen's display is an ordinary, resizable window.
+        window_->setWindowFlag(Qt::FramelessWindowHint, QGuiApplication::screens().size() > 1);
+    }
+    resizeSelfToParent();
+    showHideThisWindow();
+    setupIdentifyWindow();
+    QMetaObject::invokeMethod(
+        this, [this] { slideView_->resizeSelfToParent(); }, Qt::QueuedConnection);
+    // Queued: a removed screen may still be listed while its signal is out.
+    connect(qGuiApp, &QGuiApplication::screenAdded, this,
+            &slideShowWindowController::handleScreenDidChange, Qt::QueuedConnection);
+    connect(qGuiApp, &QGuiApplication::screenRemoved, this,
+            &slideShowWindowController::handleScreenDidChange, Qt::QueuedConnection);
 }
 
-slideShowWindowController::~slideShowWindowController() = default;
+slideShowWindowController::~slideShowWindowController()
+{
+    doSuspendSlideShow = true;
+    NotificationCenter::defaultCenter()->removeObserver(this);
+    slideShowQueue.reset();
+    workers_.waitForDone();
+}
+
+QWidget *slideShowWindowController::window() const
+{
+    return window_.get();
+}
+
+void slideShowWindowController::buildWindow()
+{
+    window_ = std::make_unique<borderlessWindow>();
+    window_->setObjectName(kSlideShowWindowLayout + QString::number(fScreenIndex + 1));
+    slideView_ = new SlideshowView(window_.get());
+    slideView_->setObjectName(QStringLiteral("slideView"));
+    ibZoomedInView = new zoomedInNSImageView(window_.get());
+    ibZoomedInView->setObjectName(QStringLiteral("ibZoomedInView"));
+    ibScreenInfoTextField = new QLineEdit(window_.get());
+    ibScreenInfoTextField->setObjectName(QStringLiteral("ibScreenInfoTextField"));
+    // A set-up aid of the room-name binding; the console edits the name.
+    ibScreenInfoTextField->hide();
+    ibChildPanel = new QWidget(window_.get());
+    ibChildPanel->setObjectName(QStringLiteral("ibChildPanel"));
+    ibChildPanel->setAttribute(Qt::WA_TranslucentBackground);
+    auto *layout = new QHBoxLayout(ibChildPanel);
+    ibZoomedInTextField = new QLabel(ibChildPanel);
+    ibZoomedInTextField->setObjectName(QStringLiteral("ibZoomedInTextField"));
+    ibZoomedInTextField->setStyleSheet(QStringLiteral("color: white; font-size: 18pt;"));
+    layout->addWidget(ibZoomedInTextField);
+    ibChildPanel->resize(ibChildPanel->width(), 40);
+}
+
+void slideShowWindowController::awakeFromNib()
+{
+    Preferences *store = Preferences::standardUserDefaults();
+    fRandomNumGenerator = std::make_unique<randomNumberGenerator>();
+    fRandomNumGenerator->setupRandomNumberGeneratorWithPhotos(
+        kTagAllPhotos, kTagRandom,
+        static_cast<qint32>(store->arrayForKey(kPrefAvailTransitionStyles).size()));
+    setTransitionStyle(store->stringForKey(kPrefTransitionStyle));
+    setChildWindowPosition();
+    ibChildPanel->raise();
+    ibChildPanel->setVisible(store->boolForKey(kPrefShowPhotoWithFilename));
+}
+
+void slideShowWindowController::setRandomSource(randomNumberGenerator::RandomSource source)
+{
+    const qint32 maximum = fRandomNumGenerator->maximum();
+    fRandomNumGenerator = std::make_unique<randomNumberGenerator>(std::move(source));
+    fRandomNumGenerator->setupRandomNumberGeneratorWithPhotos(kTagAllPhotos, kTagRandom, maximum);
+}
+
+void slideShowWindowController::observeNotifications()
+{
+    NotificationCenter *center = NotificationCenter::defaultCenter();
+    center->addObserver(this, kSlideShowParamChanged, [this](const Notification &n) {
+        handleSlideShowParamChangedNotification(n);
+    });
+    center->addObserver(this, kSlideShowToggleShow, [this](const Notification &n) {
+        handleSlideShowParamToggleShowNotification(n);
+    });
+    center->addObserver(this, kRequestSlideShowStatus, [this](const Notification &n) {
+        handleSlideShowRequestStatusNotification(n);
+    });
+    center->addObserver(this, kSlideShowToggleTest,
+                        [this](const Notification &n) { handleSlideTestNotification(n); });
+    center->addObserver(this, kSlideShowChangeTransitionStyle, [this](const Notification &) {
+        setTransitionStyle(Preferences::standardUserDefaults()->stringForKey(kPrefTransitionStyle));
+    });
+    center->addObserver(this, kSlideShowBroadcast, [this](const Notification &n) {
+        OvraLog(kLogControllerEvent.arg(who(), QStringLiteral("handleBroadcastNotification"),
+                                        QVariant(n.userInfo).toString()));
+    });
+    center->addObserver(this, kCloseZoomedInWindow, [this](const Notification &) {
+        OvraLog(
+            kLogControllerEvent.arg(who(), QStringLiteral("handleCloseZoomedInWindow"), QString()));
+    });
+    center->addObserver(this, kApplicationDidChangeScreenParameters,
+                        [this](const Notification &) { handleScreenDidChange(); });
+    // No movie player is ever installed, so the end of a movie concerns no display.
+    center->addObserver(this, kOvraQTMovieDidEnd, [](const Notification &) {});
+}
+
+void slideShowWindowController::observePreferences()
+{
+    connect(
+        Preferences::standardUserDefaults(), &Preferences::valueChanged, this,
+        [this](const QString &key, const QVariant &value) {
+            if (key == kPrefShowPhotoWithFilename) {
+                ibChildPanel->setVisible(value.toBool());
+            } else if (key == kPrefDoShowMenuBar) {
+                // Display windows hide the pointer while the menu bar is hidden.
+                if (value.toBool()) {
+                    window_->unsetCursor();
+                } else {
+                    window_->setCursor(Qt::BlankCursor);
+                }
+                resizeSelfToParent();
+            }
+        },
+        Qt::QueuedConnection);
+}
+
+void slideShowWindowController::setupParametersForIndex(int index)
+{
+    fParameterDictionary = PreferenceKeys::roleTableForDisplay(index + 1);
+}
+
+QString slideShowWindowController::roleKey(const QString &role) const
+{
+    return fParameterDictionary.value(role).toString();
+}
+
+void slideShowWindowController::setScreenIndex(int index)
+{
+    fScreenIndex = index;
+    window_->setObjectName(kSlideShowWindowLayout + QString::number(index + 1));
+    Preferences::standardUserDefaults()->setInteger(
+        index + 1, PreferenceKeys::perDisplayKey(kPrefNSScreenIndex, index + 1));
+}
 
 void slideShowWindowController::resizeSelfToParent()
 {
@@ -27,12 +186,161 @@ void slideShowWindowController::resizeSelfToParent()
     }
     QScreen *screen = screens.at(fScreenIndex);
     window_->setScreen(screen);
-    window_->setGeometry(screen->geometry());
-    window_->showFullScreen();
+    window_->setGeometry(screen->availableGeometry());
+    slideView_->resizeSelfToParent();
+    ibZoomedInView->resizeSelfToParent();
+    setChildWindowPosition();
 }
 
-void slideShowWindowController::startSequence()
+void slideShowWindowController::setChildWindowPosition()
 {
-    OvraLog(QStringLiteral("slideShowWindowController->startSequence... screenIndex = [%1]")
-                .arg(fScreenIndex));
+    // Along the bottom edge of the display, over the photo.
+    const int height = ibChildPanel->height();
+    ibChildPanel->setGeometry(0, window_->height() - height, window_->width(), height);
+}
+
+void slideShowWindowController::showHideThisWindow()
+{
+    const qsizetype count = QGuiApplication::screens().size();
+    if (fScreenIndex >= count) {
+        // Its screen is gone: the window hides, the slideshow runs on.
+        window_->hide();
+    } else if (count < 2 || fScreenIndex != 0) {
+        resizeSelfToParent();
+        window_->show();
+    } else {
+        window_->hide();
+    }
+}
+
+void slideShowWindowController::handleScreenDidChange()
+{
+    showHideThisWindow();
+}
+
+bool slideShowWindowController::screensAllowPlaying() const
+{
+    return fScreenIndex != 0 || QGuiApplication::screens().size() == 1;
+}
+
+void slideShowWindowController::broadcastSlideShowStatus()
+{
+    NotificationCenter::defaultCenter()->postNotificationName(
+        kSlideShowStatus, QVariant(),
+        {{kKeyMesg, doSuspendSlideShow ? kMesgSlideShowNotRunning : kMesgSlideShowRunning},
+         {kKeyScreenIndex, fScreenIndex}});
+}
+
+void slideShowWindowController::postCodeStatus(const QString &code, const QString &codeStatus,
+                                               bool playing)
+{
+    NotificationCenter::defaultCenter()->postNotificationName(kSlideShowStatus, QVariant(),
+                                                              {{kKeyCode, code},
+                                                               {kKeyCodeStatus, codeStatus},
+                                                               {kKeyScreenIsPlaying, playing},
+                                                               {kKeyScreenIndex, fScreenIndex}});
+}
+
+void slideShowWindowController::handleSlideShowParamChangedNotification(const Notification &note)
+{
+    const QString op = QStringLiteral("handleSlideShowParamChangedNotification");
+    if (note.userInfo.isEmpty() || note.userInfo.value(kKeyScreenIndex).toInt() != fScreenIndex) {
+        OvraLog(kLogNotForUs.arg(who(), op));
+        return;
+    }
+    Preferences *store = Preferences::standardUserDefaults();
+    const QString k1 = roleKey(kRoleSlideShowPath);
+    const QString k2 = roleKey(kRoleSlideShowPathAliasData);
+    const QString k3 = roleKey(kRoleSlideShowPathAliasDataIsValid);
+    const QString path = note.userInfo.value(kKeySourcePath).toString();
+    if (!path.isEmpty() && !fSourcePath.isEmpty() &&
+        path.compare(fSourcePath, Qt::CaseInsensitive) != 0) {
+        slideShowQueue.reset();
+    }
+    if (!path.isEmpty() && QFileInfo::exists(path)) {
+        store->setObject(path, k1);
+        store->setBool(true, k3);
+        MyAliasKit::savePath(path, k2, store);
+        if (!fSourcePath.isEmpty()) {
+            const QString oldCode = QFileInfo(fSourcePath).fileName();
+            postCodeStatus(oldCode, oldCode, false);
+        }
+        fSourcePath = path;
+        const QString code = QFileInfo(path).fileName();
+        const QVariant name = store->objectForKey(PreferenceKeys::displayNameKey(fScreenIndex + 1));
+        postCodeStatus(
+            code,
+            kCodeStatusFormat.arg(code, name.isValid() ? name.toString() : kMissingObjectText),
+            true);
+    } else {
+        OvraLog(kLogSourcePathIsNil.arg(who(), op));
+    }
+    const QVariantMap descriptor{
+        {kPrefFolderNameKey, k1}, {kPrefFolderAliasDataKey, k2}, {kPrefFolderNameIsValidKey, k3}};
+    if (!validateFolderPrefWithParam(descriptor, store)) {
+        OvraLog(kLogFolderNotValid.arg(who(), op, k1));
+    }
+    rebuildList(path);
+}
+
+void slideShowWindowController::handleSlideShowParamToggleShowNotification(const Notification &note)
+{
+    if (note.userInfo.isEmpty()) {
+        return;
+    }
+    if (note.userInfo.value(kKeyScreenIndex).toInt() != fScreenIndex) {
+        OvraLog(
+            kLogNotForUs.arg(who(), QStringLiteral("handleSlideShowParamToggleShowNotification")));
+        return;
+    }
+    if (doSuspendSlideShow) {
+        doSuspendSlideShow = false;
+        startSequence();
+    } else {
+        doSuspendSlideShow = true;
+    }
+    broadcastSlideShowStatus();
+}
+
+void slideShowWindowController::handleSlideShowRequestStatusNotification(const Notification &note)
+{
+    if (!note.userInfo.contains(kKeyScreenIndex)) {
+        return;
+    }
+    const int index = note.userInfo.value(kKeyScreenIndex).toInt();
+    if (index == -1 || index == fScreenIndex) {
+        broadcastSlideShowStatus();
+    }
+}
+
+void slideShowWindowController::rebuildList(const QString &)
+{
+    setupAndStartQuery();
+}
+
+void slideShowWindowController::setupAndStartQuery()
+{
+    if (queryStarted) {
+        OvraLog(kLogAnotherInProgress.arg(who(), QStringLiteral("setupAndStartQuery")));
+        return;
+    }
+    if (fSourcePath.isEmpty() || !QFileInfo::exists(fSourcePath)) {
+        return;
+    }
+    queryStarted = true;
+    photoQuery->startSearchActionWithParam({{kKeySearchPath, fSourcePath},
+                                            {kKeySearchKey, QStringList{kSearchKeyAll}},
+                                            {kKeyDelegate, searchDelegateValue(this)}});
+}
+
+void slideShowWindowController::doneSearchOperation(OvraPhotoQueryController *query,
+                                                    const QVariantMap &)
+{
+    queryStarted = false;
+    const QStringList found = query ? query->response() : QStringList();
+    if (found.isEmpty()) {
+        return;
+    }
+    workers_.start([this, found] { slideShowQueue.addToQueueInThread(found); });
+    autoStartTimer_.start();
 }

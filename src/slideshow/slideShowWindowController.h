@@ -1,13 +1,36 @@
 #pragma once
 
+#include "intake/OvraSearchDelegate.h"
+#include "slideshow/OvraQueue.h"
+#include "slideshow/randomNumberGenerator.h"
+
+#include <QImage>
 #include <QObject>
 #include <QPointer>
-#include <QWidget>
+#include <QSize>
+#include <QString>
+#include <QThreadPool>
+#include <QTimer>
+#include <QVariantMap>
 
+#include <atomic>
 #include <memory>
 
-// One display: its window on screen `index` and, later, its slideshow loop.
-class slideShowWindowController : public QObject
+class OvraPhotoQueryController;
+class QLabel;
+class QLineEdit;
+class QWidget;
+class SlideshowView;
+class borderlessWindow;
+class zoomedInNSImageView;
+struct Notification;
+
+// One display ("room"): its window on screen `index`, its slide queue and its
+// slideshow loop, driven by local notifications. A slide step decodes the next
+// photo at the window's size on the controller's own worker thread and hands
+// it to the view on the main thread; the delay then runs on a main-thread
+// timer, so a suspend takes effect when the current delay ends.
+class slideShowWindowController : public QObject, public OvraSearchDelegate
 {
     Q_OBJECT
 public:
@@ -16,13 +39,118 @@ public:
     ~slideShowWindowController() override;
 
     int screenIndex() const { return fScreenIndex; }
-    QWidget *window() const { return window_.get(); }
+    QWidget *window() const;
 
-    // Fits the display window to its screen.
+    void setupParametersForIndex(int index);
+    void setScreenIndex(int index);
     void resizeSelfToParent();
+    void setChildWindowPosition();
+    void showHideThisWindow();
+
     void startSequence();
+    void startSlideShow();
+    void doAutoStartQueue();
+    void rebuildList(const QString &path);
+    void setupAndStartQuery();
+    void doneSearchOperation(OvraPhotoQueryController *query, const QVariantMap &param) override;
+    void broadcastSlideShowStatus();
+    void setTransitionStyle(const QString &name);
+    void startMovie();
+
+    // Identification of the display (room name or "SCREEN n of m").
+    void setupIdentifyWindow();
+    void identify();
+
+    // The photo at path, upright and at most maxSize; null when unreadable.
+    static QImage getNSImageFromFilePath(const QString &path, QSize maxSize = {});
+    // The caption of a photo: its file name without extension, "_overlay" removed.
+    static QString captionForPath(const QString &path);
+    // The transition index a random draw picks among count styles.
+    static qsizetype transitionIndexForDraw(qint32 draw, qsizetype count);
+
+    // State, for the console and for tests.
+    QString sourcePath() const { return fSourcePath; }
+    bool isSuspended() const { return doSuspendSlideShow.load(); }
+    bool isInsideLoop() const { return isInsideSlideShowLoop.load(); }
+    bool isQueryStarted() const { return queryStarted; }
+    bool isMoviePlaying() const { return moviePlayed_; }
+    QString transitionStyle() const { return transitionStyle_; }
+    QVariantMap parameterDictionary() const { return fParameterDictionary; }
+    OvraQueue &queue() { return slideShowQueue; }
+    SlideshowView *slideView() const { return slideView_; }
+    zoomedInNSImageView *zoomedInView() const { return ibZoomedInView; }
+    QLabel *captionField() const { return ibZoomedInTextField; }
+    QWidget *captionPanel() const { return ibChildPanel; }
+    QWidget *identifyWindow() const { return ibIdentifyWindow.get(); }
+    QLabel *identifyLabel() const { return ibIdentifyInfoTextField2; }
+    QLineEdit *screenInfoField() const { return ibScreenInfoTextField; }
+    // Replaces where the transition chooser draws from (same set-up).
+    void setRandomSource(randomNumberGenerator::RandomSource source);
+
+signals:
+    // A slide step handed a photo to the screen (path of the photo).
+    void slideShown(const QString &path);
+    // The identify overlay was ordered out.
+    void identifyEnded();
 
 private:
-    int fScreenIndex;
-    std::unique_ptr<QWidget> window_;
+    enum class StepResult { EmptyQueue, NoFolder, NothingToShow, Invalid, Unreadable, Show };
+    struct StepOutcome
+    {
+        StepResult result = StepResult::NothingToShow;
+        QString path;
+        QImage image;
+    };
+
+    void awakeFromNib();
+    void buildWindow();
+    void observeNotifications();
+    void observePreferences();
+    QString roleKey(const QString &role) const;
+    QString who() const
+    {
+        return QStringLiteral("slideShowWindowController[%1]").arg(fScreenIndex);
+    }
+    bool screensAllowPlaying() const;
+
+    StepOutcome runStepBody(QSize decodeSize);
+    void finishStep(const StepOutcome &outcome);
+    void showStepImage(const StepOutcome &outcome);
+    void waitDelayThenEnd();
+    void endOfStep();
+    double slideDelay() const;
+
+    void handleSlideShowParamChangedNotification(const Notification &note);
+    void handleSlideShowParamToggleShowNotification(const Notification &note);
+    void handleSlideShowRequestStatusNotification(const Notification &note);
+    void handleSlideTestNotification(const Notification &note);
+    void handleScreenDidChange();
+    void postCodeStatus(const QString &code, const QString &codeStatus, bool playing);
+    void flashIdentify(int remaining, bool on);
+
+    int fScreenIndex = 0;
+    QVariantMap fParameterDictionary;
+    QString fSourcePath;
+    double fDelay = 0.0;
+    std::atomic<bool> doSuspendSlideShow{false};
+    std::atomic<bool> isInsideSlideShowLoop{false};
+    bool queryStarted = false;
+    bool moviePlayed_ = false;
+    QString transitionStyle_;
+
+    OvraQueue slideShowQueue;
+    std::unique_ptr<randomNumberGenerator> fRandomNumGenerator;
+    std::unique_ptr<OvraPhotoQueryController> photoQuery;
+    std::unique_ptr<borderlessWindow> window_;
+    std::unique_ptr<QWidget> ibIdentifyWindow;
+    SlideshowView *slideView_ = nullptr;           // owned by window_
+    zoomedInNSImageView *ibZoomedInView = nullptr; // owned by window_
+    QWidget *ibChildPanel = nullptr;               // owned by window_
+    QLabel *ibZoomedInTextField = nullptr;         // owned by ibChildPanel
+    QLineEdit *ibScreenInfoTextField = nullptr;    // owned by window_
+    QLabel *ibIdentifyInfoTextField2 = nullptr;    // owned by ibIdentifyWindow
+    QTimer delayTimer_;
+    QTimer autoStartTimer_;
+    // Steps and queue fills run here; last member, so it drains first.
+    QThreadPool workers_;
 };

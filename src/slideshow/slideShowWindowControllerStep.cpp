@@ -1,0 +1,233 @@
+// The sequence rules and the slide step of a display.
+
+#include "slideshow/slideShowWindowController.h"
+
+#include "platform/Log.h"
+#include "platform/NotificationCenter.h"
+#include "platform/Preferences.h"
+#include "shell/CommonHeader.h"
+#include "slideshow/SlideshowView.h"
+#include "slideshow/borderlessWindow.h"
+#include "slideshow/zoomedInNSImageView.h"
+#include "support/ImageFiles.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QLabel>
+#include <QUrl>
+
+#include <algorithm>
+
+void slideShowWindowController::startSequence()
+{
+    Preferences *store = Preferences::standardUserDefaults();
+    const bool movieFirst = store->boolForKey(roleKey(kRolePlayMovieFirst));
+    const bool movie = store->boolForKey(roleKey(kRoleDoPlayMovie));
+    if (movieFirst && movie) {
+        QMetaObject::invokeMethod(this, &slideShowWindowController::startMovie,
+                                  Qt::QueuedConnection);
+    } else if (store->boolForKey(roleKey(kRoleDoSlideShow))) {
+        startSlideShow();
+    } else if (movie) {
+        QMetaObject::invokeMethod(this, &slideShowWindowController::startMovie,
+                                  Qt::QueuedConnection);
+    } else {
+        OvraLog(kLogDidNotStartSequence.arg(who(), QStringLiteral("startSequence")));
+    }
+}
+
+void slideShowWindowController::doAutoStartQueue()
+{
+    doSuspendSlideShow = false;
+    startSequence();
+    broadcastSlideShowStatus();
+}
+
+void slideShowWindowController::startMovie()
+{
+    moviePlayed_ = true;
+    ibZoomedInView->setHidden(true);
+    // The movie slot is never filled: the notification carries no player.
+    NotificationCenter::defaultCenter()->postNotificationName(kUpdateAnimationMovie);
+}
+
+void slideShowWindowController::startSlideShow()
+{
+    if (!screensAllowPlaying()) {
+        return;
+    }
+    if (isInsideSlideShowLoop.exchange(true)) {
+        OvraLog(kLogAlreadyInsideLoop.arg(who(), QStringLiteral("startSlideShow")));
+        return;
+    }
+    QSize decodeSize = window_->size();
+    if (decodeSize.isEmpty()) {
+        decodeSize = QSize(1920, 1080);
+    }
+    decodeSize *= window_->devicePixelRatioF();
+    workers_.start([this, decodeSize] {
+        StepOutcome outcome = runStepBody(decodeSize);
+        QMetaObject::invokeMethod(
+            this, [this, outcome] { finishStep(outcome); }, Qt::QueuedConnection);
+    });
+}
+
+// Runs on the worker: everything that touches the disk.
+slideShowWindowController::StepOutcome slideShowWindowController::runStepBody(QSize decodeSize)
+{
+    StepOutcome outcome;
+    if (slideShowQueue.isEmpty()) {
+        outcome.result = StepResult::EmptyQueue;
+        return outcome;
+    }
+    const QString folder =
+        Preferences::standardUserDefaults()->stringForKey(roleKey(kRoleSlideShowPath));
+    if (folder.isEmpty() || !QFileInfo::exists(folder)) {
+        outcome.result = StepResult::NoFolder;
+        return outcome;
+    }
+    if (doSuspendSlideShow) {
+        outcome.result = StepResult::NothingToShow;
+        return outcome;
+    }
+    outcome.path = slideShowQueue.getNextObject();
+    if (outcome.path.isEmpty()) {
+        outcome.result = StepResult::NothingToShow;
+        return outcome;
+    }
+    const QFileInfo info(outcome.path);
+    if (!info.exists() || info.isDir()) {
+        outcome.result = StepResult::Invalid;
+        return outcome;
+    }
+    outcome.image = getNSImageFromFilePath(outcome.path, decodeSize);
+    outcome.result = outcome.image.isNull() ? StepResult::Unreadable : StepResult::Show;
+    return outcome;
+}
+
+void slideShowWindowController::finishStep(const StepOutcome &outcome)
+{
+    switch (outcome.result) {
+    case StepResult::EmptyQueue:
+        doSuspendSlideShow = true;
+        broadcastSlideShowStatus();
+        OvraLog(kLogNoPathSetForSlideShow);
+        isInsideSlideShowLoop = false;
+        return;
+    case StepResult::NoFolder:
+        OvraLog(kLogNoPathSetForSlideShow);
+        isInsideSlideShowLoop = false;
+        return;
+    case StepResult::NothingToShow:
+        endOfStep();
+        return;
+    case StepResult::Invalid:
+        OvraLog(kLogItemInvalid.arg(outcome.path));
+        endOfStep();
+        return;
+    case StepResult::Unreadable:
+        OvraLog(kLogNextItemPathIs.arg(outcome.path));
+        waitDelayThenEnd();
+        return;
+    case StepResult::Show:
+        showStepImage(outcome);
+        waitDelayThenEnd();
+        return;
+    }
+}
+
+void slideShowWindowController::showStepImage(const StepOutcome &outcome)
+{
+    Preferences *store = Preferences::standardUserDefaults();
+    const QString mode = store->stringForKey(kPrefUseTransitionMode);
+    if (mode.isEmpty() || mode.compare(kTransitionModeNone, Qt::CaseInsensitive) == 0) {
+        slideView_->doHide(true);
+        ibZoomedInView->setImage(outcome.image);
+    } else {
+        if (mode.compare(kTransitionModeRandom, Qt::CaseInsensitive) == 0) {
+            const QStringList styles = store->stringArrayForKey(kPrefAvailTransitionStyles);
+            const qint32 draw = fRandomNumGenerator->getNextRandomNumber(1);
+            const qsizetype i = transitionIndexForDraw(draw, styles.size());
+            if (i < styles.size()) {
+                setTransitionStyle(styles.at(i));
+            }
+        }
+        slideView_->doHide(false);
+        slideView_->transitionToImage(outcome.image);
+    }
+    ibZoomedInTextField->setText(captionForPath(outcome.path));
+    emit slideShown(outcome.path);
+}
+
+double slideShowWindowController::slideDelay() const
+{
+    if (!fParameterDictionary.contains(kRoleSlideShowDelay)) {
+        return fDelay;
+    }
+    return Preferences::standardUserDefaults()->floatForKey(roleKey(kRoleSlideShowDelay));
+}
+
+void slideShowWindowController::waitDelayThenEnd()
+{
+    const double seconds = std::clamp(slideDelay(), 0.0, 24.0 * 3600.0);
+    delayTimer_.start(static_cast<int>(seconds * 1000.0));
+}
+
+void slideShowWindowController::endOfStep()
+{
+    if (doSuspendSlideShow) {
+        OvraLog(kLogForcingSlideShowEnd.arg(who(), QStringLiteral("endOfStep")));
+        ibZoomedInView->setImage(QImage());
+        isInsideSlideShowLoop = false;
+        return;
+    }
+    isInsideSlideShowLoop = false;
+    QMetaObject::invokeMethod(this, &slideShowWindowController::startSlideShow,
+                              Qt::QueuedConnection);
+}
+
+void slideShowWindowController::handleSlideTestNotification(const Notification &)
+{
+    const QString path = slideShowQueue.getNextObject();
+    const QImage image = getNSImageFromFilePath(path, window_->size());
+    if (image.isNull()) {
+        OvraLog(kLogNextItemPathIs.arg(path));
+        return;
+    }
+    slideView_->transitionToImage(image);
+}
+
+void slideShowWindowController::setTransitionStyle(const QString &name)
+{
+    if (name == transitionStyle_ && !transitionStyle_.isNull()) {
+        return;
+    }
+    transitionStyle_ = name;
+    slideView_->updateSubviewsWithTransition(name);
+}
+
+QImage slideShowWindowController::getNSImageFromFilePath(const QString &path, QSize maxSize)
+{
+    QString expanded = path;
+    if (expanded == QLatin1String("~") || expanded.startsWith(QLatin1String("~/"))) {
+        expanded.replace(0, 1, QDir::homePath());
+    }
+    if (!QUrl::fromLocalFile(expanded).isValid()) {
+        OvraLog(kLogMyUrlIsNil);
+    }
+    if (expanded.isEmpty()) {
+        return {};
+    }
+    return readImage(expanded, maxSize);
+}
+
+QString slideShowWindowController::captionForPath(const QString &path)
+{
+    return QFileInfo(path).completeBaseName().remove(kOverlayFileMarker);
+}
+
+qsizetype slideShowWindowController::transitionIndexForDraw(qint32 draw, qsizetype count)
+{
+    const qsizetype hi = count > 0 ? count - 1 : 0;
+    return std::max<qsizetype>(0, std::min<qsizetype>(hi, draw));
+}
