@@ -1,0 +1,376 @@
+#include "IntakeTestRig.h"
+#include "TestSupport.h"
+#include "platform/Clock.h"
+#include "shell/CommonHeader.h"
+
+#include <QApplication>
+#include <QDBusConnection>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QtTest>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+const QDateTime kNoon(QDate(2012, 6, 12), QTime(12, 0));
+const QString kCr = QString(QChar(13));
+const QString kEsc = QString(QChar(27));
+} // namespace
+
+// The barcode buffer, the current code and the companions' messages. Codes
+// that get activated are seen through a photo script that writes them down.
+class tst_BarcodeEntryController : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+
+    void keystrokes_data();
+    void keystrokes();
+    void pauseForgetsPartialCode();
+    void escapeRestartsTheCode();
+    void cancelOperationStopsTheTimer();
+    void keysFromUserInfoAreIgnored();
+
+    void newCustomerId_data();
+    void newCustomerId();
+    void recordingAlertKeepsCurrentCodeButActivates();
+    void messageBoxAlertIsNonBlocking();
+
+    void videoCompanion_data();
+    void videoCompanion();
+    void previewerCompanion_data();
+    void previewerCompanion();
+    void previewerWhileRecording();
+    void companionsOverTheSessionBus();
+
+private:
+    void type(const QStringList &keys);
+    QStringList activatedCodes() const;
+
+    std::unique_ptr<IntakeTestRig> rig;
+};
+
+void tst_BarcodeEntryController::init()
+{
+    QStandardPaths::setTestModeEnabled(true);
+    rig = std::make_unique<IntakeTestRig>();
+    QVERIFY(rig->isValid());
+    Clock::setFixed(kNoon);
+    QVERIFY(QDir().mkpath(rig->path(u"store/2012-06-12"_s)));
+    rig->useScript("printf '%s\\n' \"$3\" >> '" + rig->path(u"activated"_s).toUtf8() + "'\n");
+    gVideoIsRecording = false;
+}
+
+void tst_BarcodeEntryController::cleanup()
+{
+    rig.reset();
+}
+
+void tst_BarcodeEntryController::type(const QStringList &keys)
+{
+    for (const QString &key : keys) {
+        rig->center.postNotificationName(
+            kAddStringToBuffer,
+            QVariantMap{{kKeyNewString, key}, {kKeyDate, Clock::now()}, {kKeyNSEvent, QVariant()}});
+    }
+}
+
+QStringList tst_BarcodeEntryController::activatedCodes() const
+{
+    rig->settle();
+    return QString::fromUtf8(TestSupport::readFile(rig->path(u"activated"_s)))
+        .split(u'\n', Qt::SkipEmptyParts);
+}
+
+void tst_BarcodeEntryController::keystrokes_data()
+{
+    QTest::addColumn<QStringList>("keys");
+    QTest::addColumn<QString>("code");
+    QTest::newRow("1 2 3 Return") << QStringList{u"1"_s, u"2"_s, u"3"_s, kCr} << u"123"_s;
+    QTest::newRow("spaces and a web address")
+        << QStringList{u"A"_s, u"B"_s, u" "_s, u"C"_s, u"/"_s, u"1"_s,
+                       u"2"_s, u" "_s, u"3"_s, u"4"_s, kCr}
+        << u"1234"_s;
+    QTest::newRow("scanner sends a burst") << QStringList{u"AB C/12"_s, kCr} << u"12"_s;
+    QTest::newRow("characters before Return are dropped")
+        << QStringList{u"AB"_s, u"C"_s + kCr} << u"AB"_s;
+    QTest::newRow("tabs around a key") << QStringList{u"\tX "_s, u"9"_s, kCr} << u"X9"_s;
+}
+
+void tst_BarcodeEntryController::keystrokes()
+{
+    QFETCH(QStringList, keys);
+    QFETCH(QString, code);
+    BarcodeEntryController &controller = rig->controller();
+    type(keys);
+    QCOMPARE(controller.fNewBarcode(), code);
+    QVERIFY(controller.fTempBuffer().isEmpty());
+    QVERIFY(!controller.timerIsPending());
+    QCOMPARE(rig->newCustomerIds.size(), 1);
+    QCOMPARE(rig->newCustomerIds.first().value(kKeyNewBarcode).toString(), code);
+    QVERIFY(!rig->newCustomerIds.first().contains(kKeyFromOvra));
+    QCOMPARE(controller.fCurrentBarcode, code);
+    QCOMPARE(activatedCodes(), QStringList{code});
+}
+
+void tst_BarcodeEntryController::pauseForgetsPartialCode()
+{
+    BarcodeEntryController &controller = rig->controller();
+    controller.fTimerInterval = 0.02f;
+    type({u"1"_s, u"2"_s});
+    QCOMPARE(controller.fTempBuffer(), u"12"_s);
+    QVERIFY(controller.timerIsPending());
+    QTRY_VERIFY(!controller.timerIsPending());
+    QVERIFY(controller.fTempBuffer().isEmpty());
+    type({u"3"_s, kCr});
+    QCOMPARE(controller.fNewBarcode(), u"3"_s);
+    QCOMPARE(activatedCodes(), QStringList{u"3"_s});
+}
+
+void tst_BarcodeEntryController::escapeRestartsTheCode()
+{
+    BarcodeEntryController &controller = rig->controller();
+    type({u"7"_s, u"8"_s, kEsc});
+    QVERIFY(controller.fTempBuffer().isEmpty());
+    QVERIFY(controller.timerIsPending());
+    type({u"4"_s, u"5"_s, kCr});
+    QCOMPARE(controller.fNewBarcode(), u"45"_s);
+}
+
+void tst_BarcodeEntryController::cancelOperationStopsTheTimer()
+{
+    BarcodeEntryController &controller = rig->controller();
+    type({u"1"_s, u"2"_s});
+    controller.cancelOperation();
+    QVERIFY(!controller.timerIsPending());
+    QVERIFY(controller.fTempBuffer().isEmpty());
+    QVERIFY(!controller.acceptsFirstResponder());
+    QVERIFY(!controller.resignFirstResponder());
+}
+
+void tst_BarcodeEntryController::keysFromUserInfoAreIgnored()
+{
+    BarcodeEntryController &controller = rig->controller();
+    rig->center.postNotificationName(kAddStringToBuffer, QVariant(),
+                                     QVariantMap{{kKeyNewString, u"5"_s}});
+    QVERIFY(controller.fTempBuffer().isEmpty());
+    rig->center.postNotificationName(kNewCustomerId, QVariant(),
+                                     QVariantMap{{kKeyNewBarcode, u"55"_s}});
+    QVERIFY(controller.fCurrentBarcode.isEmpty());
+}
+
+void tst_BarcodeEntryController::newCustomerId_data()
+{
+    QTest::addColumn<QString>("current");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("expectedCurrent");
+    QTest::addColumn<QStringList>("activated");
+    QTest::newRow("first code") << QString() << u"ABC"_s << u"ABC"_s << QStringList{u"ABC"_s};
+    QTest::newRow("same code in other case: activated again")
+        << u"abc"_s << u"ABC"_s << u"abc"_s << QStringList{u"ABC"_s};
+    QTest::newRow("Return alone") << u"K1"_s << QString() << u"K1"_s << QStringList();
+    QTest::newRow("ends in a slash") << u"K1"_s << u"X/"_s << u"K1"_s << QStringList();
+    QTest::newRow("dot dot") << u"K1"_s << u".."_s << u"K1"_s << QStringList();
+    QTest::newRow("control character") << u"K1"_s << u"A\u0001B"_s << u"K1"_s << QStringList();
+}
+
+void tst_BarcodeEntryController::newCustomerId()
+{
+    QFETCH(QString, current);
+    QFETCH(QString, typed);
+    QFETCH(QString, expectedCurrent);
+    QFETCH(QStringList, activated);
+    BarcodeEntryController &controller = rig->controller();
+    controller.fCurrentBarcode = current;
+    type({typed, kCr});
+    QCOMPARE(controller.fCurrentBarcode, expectedCurrent);
+    QCOMPARE(activatedCodes(), activated);
+}
+
+void tst_BarcodeEntryController::recordingAlertKeepsCurrentCodeButActivates()
+{
+    BarcodeEntryController &controller = rig->controller();
+    controller.fCurrentBarcode = u"OLD"_s;
+    gVideoIsRecording = true;
+    type({u"N"_s, u"E"_s, u"W"_s, kCr});
+    QCOMPARE(rig->alertsShown, 1);
+    QCOMPARE(rig->alertTexts, (QStringList{u"WARNING - VIDEO is STILL RECORDING !!!"_s,
+                                           u"PLease Make Sure to STOP the Video Recording "
+                                           u"First!!!\n\n"_s,
+                                           u"Close"_s}));
+    // Keys meant for the open alert never reach the buffer.
+    type({u"Z"_s, kCr});
+    QCOMPARE(rig->newCustomerIds.size(), 1);
+    QVERIFY(controller.fTempBuffer().isEmpty());
+    rig->closeAlert();
+    QCOMPARE(controller.fCurrentBarcode, u"OLD"_s);
+    QCOMPARE(activatedCodes(), QStringList{u"NEW"_s});
+
+    gVideoIsRecording = false;
+    type({u"N"_s, u"E"_s, u"W"_s, kCr});
+    QCOMPARE(rig->alertsShown, 1);
+    QCOMPARE(controller.fCurrentBarcode, u"NEW"_s);
+}
+
+void tst_BarcodeEntryController::messageBoxAlertIsNonBlocking()
+{
+    // The kiosk's own alert: shown without a nested loop and closed by its button.
+    BarcodeEntryEnvironment environment;
+    environment.store = &rig->store;
+    environment.center = &rig->center;
+    environment.distributedCenter = rig->distributed.get();
+    environment.tempFolderPath = rig->path(u"home/tmp/slideshowA"_s);
+    BarcodeEntryController controller(environment);
+    controller.fCurrentBarcode = u"OLD"_s;
+    gVideoIsRecording = true;
+    rig->center.postNotificationName(kNewCustomerId, QVariantMap{{kKeyNewBarcode, u"NEW"_s}});
+    QMessageBox *box = nullptr;
+    for (QWidget *widget : QApplication::topLevelWidgets()) {
+        if (auto *candidate = qobject_cast<QMessageBox *>(widget);
+            candidate && widget->isVisible()) {
+            box = candidate;
+        }
+    }
+    QVERIFY(box);
+    QCOMPARE(box->text(), kAlertVideoStillRecording);
+    QCOMPARE(box->defaultButton()->text(), u"Close"_s);
+    box->defaultButton()->click();
+    QCOMPARE(controller.fCurrentBarcode, u"OLD"_s);
+    // Closed: the next code is looked at again (and alerts again).
+    QPointer<QMessageBox> first(box);
+    QTRY_VERIFY(first.isNull());
+    rig->center.postNotificationName(kNewCustomerId, QVariantMap{{kKeyNewBarcode, u"NEXT"_s}});
+    QTRY_VERIFY(std::any_of(QApplication::topLevelWidgets().cbegin(),
+                            QApplication::topLevelWidgets().cend(),
+                            [](QWidget *w) { return qobject_cast<QMessageBox *>(w) != nullptr; }));
+    for (QWidget *widget : QApplication::topLevelWidgets()) {
+        if (auto *candidate = qobject_cast<QMessageBox *>(widget)) {
+            candidate->defaultButton()->click();
+        }
+    }
+}
+
+void tst_BarcodeEntryController::videoCompanion_data()
+{
+    QTest::addColumn<bool>("before");
+    QTest::addColumn<QVariantMap>("info");
+    QTest::addColumn<bool>("after");
+    const QString video = u"Ovra-Video.app"_s;
+    QTest::newRow("starts") << false
+                            << QVariantMap{{kKeyAction, u"statusIsRecording"_s},
+                                           {kKeySenderApp, video}}
+                            << true;
+    QTest::newRow("other letter case")
+        << false
+        << QVariantMap{{kKeyAction, u"STATUSISRECORDING"_s}, {kKeySenderApp, u"OVRA-VIDEO.APP"_s}}
+        << true;
+    QTest::newRow("stops") << true
+                           << QVariantMap{{kKeyAction, u"statusNotRecording"_s},
+                                          {kKeySenderApp, video}}
+                           << false;
+    QTest::newRow("no sender") << false << QVariantMap{{kKeyAction, u"statusIsRecording"_s}}
+                               << false;
+    QTest::newRow("no action") << true << QVariantMap{{kKeySenderApp, video}} << true;
+    QTest::newRow("other sender") << false
+                                  << QVariantMap{{kKeyAction, u"statusIsRecording"_s},
+                                                 {kKeySenderApp, u"Other.app"_s}}
+                                  << false;
+    QTest::newRow("other action") << true
+                                  << QVariantMap{{kKeyAction, u"paused"_s}, {kKeySenderApp, video}}
+                                  << true;
+}
+
+void tst_BarcodeEntryController::videoCompanion()
+{
+    QFETCH(bool, before);
+    QFETCH(QVariantMap, info);
+    QFETCH(bool, after);
+    gVideoIsRecording = before;
+    rig->controller().handleOvraVideoNotification({kOvraXNotification, QVariant(), info});
+    QCOMPARE(gVideoIsRecording, after);
+}
+
+void tst_BarcodeEntryController::previewerCompanion_data()
+{
+    QTest::addColumn<QVariantMap>("info");
+    QTest::addColumn<QVariant>("posted"); // invalid: nothing posted
+    QTest::addColumn<QString>("current");
+    const QString started = u"newCustomerSittingStarted"_s;
+    QTest::newRow("new customer") << QVariantMap{{kKeyAction, started}, {kKeyValue, u" 12345\n"_s}}
+                                  << QVariant(u"12345"_s) << u"12345"_s;
+    QTest::newRow("action in other case")
+        << QVariantMap{{kKeyAction, u"NEWCUSTOMERSITTINGSTARTED"_s}, {kKeyValue, u"77"_s}}
+        << QVariant(u"77"_s) << u"77"_s;
+    QTest::newRow("blank value") << QVariantMap{{kKeyAction, started}, {kKeyValue, u"   "_s}}
+                                 << QVariant(u""_s) << u"OLD"_s;
+    QTest::newRow("no value") << QVariantMap{{kKeyAction, started}} << QVariant() << u"OLD"_s;
+    QTest::newRow("other action") << QVariantMap{{kKeyAction, u"sittingEnded"_s},
+                                                 {kKeyValue, u"9"_s}}
+                                  << QVariant() << u"OLD"_s;
+    QTest::newRow("value leading outside")
+        << QVariantMap{{kKeyAction, started}, {kKeyValue, u"../../etc"_s}}
+        << QVariant(u"../../etc"_s) << u"OLD"_s;
+}
+
+void tst_BarcodeEntryController::previewerCompanion()
+{
+    QFETCH(QVariantMap, info);
+    QFETCH(QVariant, posted);
+    QFETCH(QString, current);
+    BarcodeEntryController &controller = rig->controller();
+    controller.fCurrentBarcode = u"OLD"_s;
+    controller.handleOvraPreviewerNotification({kOvraPreviewerNotification, QVariant(), info});
+    if (posted.isValid()) {
+        QCOMPARE(rig->newCustomerIds.size(), 1);
+        QCOMPARE(rig->newCustomerIds.first().value(kKeyNewBarcode), posted);
+        QCOMPARE(rig->newCustomerIds.first().value(kKeyFromOvra).toBool(), true);
+    } else {
+        QVERIFY(rig->newCustomerIds.isEmpty());
+    }
+    QCOMPARE(controller.fCurrentBarcode, current);
+    // A previewer code becomes current but is not shown at once.
+    QVERIFY(activatedCodes().isEmpty());
+}
+
+void tst_BarcodeEntryController::previewerWhileRecording()
+{
+    BarcodeEntryController &controller = rig->controller();
+    controller.fCurrentBarcode = u"OLD"_s;
+    gVideoIsRecording = true;
+    controller.handleOvraPreviewerNotification(
+        {kOvraPreviewerNotification,
+         QVariant(),
+         {{kKeyAction, u"newCustomerSittingStarted"_s}, {kKeyValue, u"12345"_s}}});
+    QCOMPARE(rig->alertsShown, 1);
+    rig->closeAlert();
+    QCOMPARE(controller.fCurrentBarcode, u"OLD"_s);
+}
+
+void tst_BarcodeEntryController::companionsOverTheSessionBus()
+{
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    if (!bus.isConnected()) {
+        QSKIP("no D-Bus session bus (run the suite under dbus-run-session)");
+    }
+    rig->distributed = std::make_unique<DistributedNotificationCenter>(bus);
+    BarcodeEntryController &controller = rig->controller();
+    controller.fCurrentBarcode = u"OLD"_s;
+    QVERIFY(DistributedNotificationCenter::post(
+        bus, kOvraXNotification,
+        {{kKeyAction, u"statusIsRecording"_s}, {kKeySenderApp, u"ovra-video.app"_s}}));
+    QTRY_VERIFY(gVideoIsRecording);
+    QVERIFY(DistributedNotificationCenter::post(
+        bus, kOvraXNotification,
+        {{kKeyAction, u"statusNotRecording"_s}, {kKeySenderApp, u"Ovra-Video.app"_s}}));
+    QTRY_VERIFY(!gVideoIsRecording);
+    QVERIFY(DistributedNotificationCenter::post(
+        bus, kOvraPreviewerNotification,
+        {{kKeyAction, u"newCustomerSittingStarted"_s}, {kKeyValue, u"P42"_s}}));
+    QTRY_COMPARE(controller.fCurrentBarcode, u"P42"_s);
+}
+
+QTEST_MAIN(tst_BarcodeEntryController)
+#include "tst_barcodeentrycontroller.moc"
