@@ -6,7 +6,7 @@
 
 #include <QString>
 
-// ---------------------------------------------------------------- bundle
+// ---- bundle
 inline const QString kBundleIdentifier = QStringLiteral("org.ovra.VideoWall");
 inline const QString kBundleExecutableName = QStringLiteral("ovra-videowall");
 inline const QString kBundleDisplayName = QStringLiteral("Ovra VideoWall");
@@ -19,7 +19,7 @@ inline const QString kInfoCFBundleVersion = QStringLiteral("CFBundleVersion");
 inline const QString kInfoDTXcode = QStringLiteral("DTXcode");
 inline const QString kInfoDTSDKName = QStringLiteral("DTSDKName");
 
-// ---------------------------------------------------------------- preference keys
+// ---- preference keys
 inline const QString kPrefSlideShowPath = QStringLiteral("prefSlideShowPath");
 inline const QString kPrefSlideShowPathAliasData = QStringLiteral("prefSlideShowPathAliasData");
 inline const QString kPrefSlideShowPathAliasDataIsValid =
@@ -107,7 +107,7 @@ inline const QString kRoleSlideShowWhichPhotos = QStringLiteral("sPrefKeyForSlid
 inline const QString kRoleSlideShowOrderSequence =
     QStringLiteral("sPrefKeyForSlideShowOrderSequence");
 
-// ---------------------------------------------------------------- preference values
+// ---- preference values
 inline const QString kNoneDetected = QStringLiteral("< None Detected >");
 inline const QString kTransitionModeFixed = QStringLiteral("transitionModeFixed");
 inline const QString kTransitionModeRandom = QStringLiteral("transitionModeRandom");
@@ -122,7 +122,7 @@ inline const QString kNoPhotoSelected = QStringLiteral("< No Photo Selected >");
 inline constexpr int kMaxScreenIndexKeys = 7;
 inline constexpr int kDefaultIdentifyScreenInSeconds = 5;
 
-// ---------------------------------------------------------------- bundle resources
+// ---- bundle resources
 inline const QString kFactoryDefaultResource = QStringLiteral("FactoryDefault");
 inline const QString kForcedDefaultPrefsResource = QStringLiteral("ForcedDefaultPrefs");
 inline const QString kPlistType = QStringLiteral("plist");
@@ -130,7 +130,7 @@ inline const QString kRelaunchToolName = QStringLiteral("relaunch");
 inline const QString kGetNewestFilesScript = QStringLiteral("getnewestfiles.sh");
 inline const QString kRevealInFinderScript = QStringLiteral("revealInFinder.sh");
 
-// ---------------------------------------------------------------- fixed paths
+// ---- fixed paths
 // Local folder formats; %1 is the executable name.
 inline const QString kLocalSlideShowFolderFormat = QStringLiteral("~/%1/LocalSlideShowFolder");
 inline const QString kLocalSlideShowCurrentFormat =
@@ -150,7 +150,7 @@ inline const QString kLogFolder = QStringLiteral("~/Library/Logs/Ovra");
 inline const QString kOverlayLandscapeName = QStringLiteral("Slideshow_LS.png");
 inline const QString kOverlayPortraitName = QStringLiteral("Slideshow_PRT.png");
 
-// ---------------------------------------------------------------- local notifications
+// ---- local notifications
 inline const QString kAddStringToBuffer = QStringLiteral("AddStringToBuffer");
 inline const QString kNewCustomerId = QStringLiteral("NewCustomerId");
 inline const QString kSlideShowParamChanged = QStringLiteral("SlideShowParamChanged");
@@ -179,7 +179,7 @@ inline const QString kApplicationDidBecomeActive =
 inline const QString kApplicationDidResignActive =
     QStringLiteral("NSApplicationDidResignActiveNotification");
 
-// ---------------------------------------------------------------- distributed notifications
+// ---- distributed notifications
 inline const QString kOvraSlideShowNotification = QStringLiteral("OvraSlideShowNotification");
 inline const QString kOvraPreviewerNotification = QStringLiteral("OvraPreviewerNotification");
 inline const QString kOvraXNotification = QStringLiteral("ovraXNotification");
@@ -189,7 +189,7 @@ inline const QString kDBusNotificationMember = QStringLiteral("Post");
 inline const QString kDBusNotificationPath =
     QStringLiteral("/org/ovra/DistributedNotificationCenter");
 
-// ---------------------------------------------------------------- dictionary keys
+// ---- dictionary keys
 inline const QString kKeyNewString = QStringLiteral("newString");
 inline const QString kKeyDate = QStringLiteral("date");
 inline const QString kKeyNSEvent = QStringLiteral("NSEvent");
@@ -218,7 +218,7 @@ inline const QString kKeyCustomerId = QStringLiteral("customerid");
 inline const QString kKeySearchKey = QStringLiteral("searchKey");
 inline const QString kKeyAltPath = QStringLiteral("altpath");
 
-// ---------------------------------------------------------------- message values
+// ---- message values
 inline const QString kMesgSlideShowRunning = QStringLiteral("<Slide Show is Running...>");
 inline const QString kMesgSlideShowNotRunning = QStringLiteral("<Slide Show is NOT Running...>");
 inline const QString kActionNewCustomerSittingStarted = QStringLiteral("newCustomerSittingStarted");
@@ -228,7 +228,7 @@ inline const QString kSenderAppOvraVideo = QStringLiteral("Ovra-Video.app");
 inline constexpr int kLaunchFlagsRelaunch = 768; // don't add to recents | don't switch
 inline constexpr int kLaunchFlagsDefault = 1;
 
-// ---------------------------------------------------------------- log lines of the shell
+// ---- log lines of the shell
 inline const QString kLogIndexOutOfScreens = QStringLiteral("index %1 out of %2 screens...");
 inline const QString kLogFoundMainImagesPath =
     QStringLiteral("Inside %1 => %2... FOUND MainImagesPath[%3]...");
@@ -297,7 +297,7 @@ inline const QString kLogCheckingOldLogFiles =
 inline const QString kLogCheckingOldLogFilesDone =
     QStringLiteral("Checking for Old Log Files to Delete...Done.");
 
-// ---------------------------------------------------------------- photo store layout
+// ---- photo store layout
 // A photo day runs from 03:00 to 03:00 local time.
 inline constexpr qint64 kPhotoDayShiftSeconds = 10800;
 inline const QString kFixedDayStringFormat = QStringLiteral("yyyy-MM-dd");
@@ -324,8 +324,9 @@ inline const QString kLogCodeChangesPathCreateFailed =
 inline const QString kLogImageOverAllocationLimit =
     QStringLiteral("Inside readImage => [%1] declares %2x%3 pixels, over the allocation limit");
 inline const QString kLogImageReadFailed = QStringLiteral("Inside readImage => [%1]: %2");
+inline const QString kLogImageNotAFile = QStringLiteral("Inside readImage => [%1] is not a file");
 
-// ---------------------------------------------------------------- log files
+// ---- log files
 inline const QString kLogDefaultBaseName = QStringLiteral("OvraLogFile");
 inline const QString kLogFileExtension = QStringLiteral("log");
 // %1 is the log folder + "/" + application name, %2 the log day.
@@ -377,7 +378,7 @@ inline const QString kLogCreationDateIsZeroDate =
 inline const QString kLogCreationDateIsZeroDate2 =
     QStringLiteral("Inside itemIsEarlierThan => fileCreationDate isEqualToDate zeroDate2: [%1]");
 
-// ---------------------------------------------------------------- shell utilities
+// ---- shell utilities
 inline constexpr int kShellDefaultTimeoutMs = 60000;
 inline const QString kTaskFailed = QStringLiteral("Task failed.");
 inline const QString kShellPath = QStringLiteral("/bin/sh");
@@ -421,7 +422,7 @@ inline constexpr int kLogOutputMaxChars = 4096;
 // %1 the operation, %2 the command line.
 inline const QString kLogShellCommandFailedToRun = QStringLiteral("%1 failed to run  \"%2\"");
 
-// ---------------------------------------------------------------- folder references
+// ---- folder references
 // Alias record: magic, format version, then the item's identity and path.
 inline const QByteArray kAliasRecordMagic = QByteArrayLiteral("OvAl");
 inline constexpr quint8 kAliasRecordVersion = 1;
@@ -476,7 +477,7 @@ inline const QString kLogRevealItemInFinder =
 inline const QString kLogRevealNeedsValidFolder =
     QStringLiteral("User Needs to Select a Valid Existing Folder...");
 
-// ---------------------------------------------------------------- XML reader and writer
+// ---- XML reader and writer
 // Writer parameters and fixed output.
 inline const QString kXmlMainXmlKeyName = QStringLiteral("mainXmlKeyName");
 inline const QString kXmlDictionary = QStringLiteral("dictionary");
@@ -531,7 +532,7 @@ inline const QString kXmlLogWriteError = QStringLiteral("Error writing xml file 
 inline const QString kXmlLogMissingValue =
     QStringLiteral("Inside %1 => %2...no value for key [%3]");
 
-// ---------------------------------------------------------------- preferences store
+// ---- preferences store
 inline const QString kPreferencesFolderName = QStringLiteral("ovra-videowall");
 inline const QString kPreferencesFileName = QStringLiteral("org.ovra.VideoWall.plist");
 inline const QString kPreferencesLockSuffix = QStringLiteral(".lock");
@@ -555,7 +556,7 @@ inline const QString kLogPreferencesValueRejected =
 inline const QString kBindingKeyPathFormat = QStringLiteral("values.%1");
 inline const QString kBindingKeyPathPrefix = QStringLiteral("values.");
 
-// ---------------------------------------------------------------- number sequence, slide queue,
+// ---- number sequence, slide queue, photo search
 // photo search Which numbers a sequence hands out, and in what order.
 inline constexpr qint32 kTagAllPhotos = 0;
 inline constexpr qint32 kTagOddPhotos = 1;
@@ -604,8 +605,9 @@ inline const QString kReasonLeadsOutside = QStringLiteral("leads outside the sea
 inline const QString kReasonControlCharacters = QStringLiteral("holds control characters");
 inline const QString kReasonNoSuchFile = QStringLiteral("names no file in the searched folder");
 
-// ---------------------------------------------------------------- slideshow view and display
-// window Transition filters, by the names the transition settings store.
+// ---- slideshow view and display window
+
+// Transition filters, by the names the transition settings store.
 inline const QString kTransitionCopyMachine = QStringLiteral("CICopyMachineTransition");
 inline const QString kTransitionDisintegrateWithMask =
     QStringLiteral("CIDisintegrateWithMaskTransition");
@@ -662,3 +664,110 @@ inline const QString kDefaultBackgroundImage = QStringLiteral("BG.png");
 inline const QString kLogWindowDidResignKey = QStringLiteral("Inside %1 => windowDidResignKey...");
 inline const QString kLogWindowDidResignMain =
     QStringLiteral("Inside %1 => windowDidResignMain...");
+
+// ---- code intake
+inline constexpr float kBarcodeTimerInterval = 0.5f;
+inline const QString kAlertVideoStillRecording =
+    QStringLiteral("WARNING - VIDEO is STILL RECORDING !!!");
+inline const QString kAlertStopRecordingFirst =
+    QStringLiteral("PLease Make Sure to STOP the Video Recording First!!!\n\n");
+inline const QString kAlertClose = QStringLiteral("Close");
+inline const QString kDesktopFolder = QStringLiteral("~/Desktop/");
+inline const QString kTaskQueueSuffix = QStringLiteral(".currentTaskQueue");
+inline const QString kTaskQueueFallbackBase = QStringLiteral("org.ovra.intake");
+inline const QString kImageExtensionJpg = QStringLiteral("jpg");
+inline constexpr int kCompositeJpegQuality = 90;
+inline constexpr double kPortraitReductionFactor = 1.3333333333333333;
+inline const QString kLogResetTempBuffer = QStringLiteral("Reset the fTempBuffer...");
+inline const QString kLogOldIdSameAsNew = QStringLiteral("OLD ID is same as NEW ID...");
+inline const QString kLogGotNewBarcodeId = QStringLiteral("GOT NEW BARCODE ID = [%1]");
+inline const QString kLogNotANewId = QStringLiteral("%1->%2...Not a NEW ID = %3");
+inline const QString kLogJustSentNewCustomerId =
+    QStringLiteral("Just sent sNewCustomerIdNotification with param = %1");
+inline const QString kLogRefusedUnsafeCode =
+    QStringLiteral("Inside %1 => %2...refused code [%3]: it cannot name a code folder");
+inline const QString kLogRecordingAlertOpen =
+    QStringLiteral("Inside %1 => %2...the recording alert is already shown");
+inline const QString kLogNoAlertWithoutWidgets =
+    QStringLiteral("Inside %1 => %2...no widgets to show the alert [%3]");
+inline const QString kLogBasePathDoesNotExist =
+    QStringLiteral("Inside %1 => %2...basePath Does NOT exist?????");
+inline const QString kLogIsDemoCode =
+    QStringLiteral("Inside %1 => %2...customer ID [%3] is a DEMO code");
+inline const QString kLogFoundDemoSlideFolder =
+    QStringLiteral("FOUND the Default Demo Slide Folder");
+inline const QString kLogUnableToFindDemoSlideFolder =
+    QStringLiteral("UNABLE to FIND the Default Demo Slide Folder");
+inline const QString kLogRemoveItemFailed = QStringLiteral("removeItemAtPath failed: %1");
+inline const QString kLogCreateTempFolderError =
+    QStringLiteral("createDirectoryAtPath[%1] has error = %2");
+inline const QString kLogUnableToCreateDirectory =
+    QStringLiteral("%1 -> unable to create the directory at: %2");
+inline const QString kLogRefusedWorkingFolder =
+    QStringLiteral("Inside %1 => %2...refusing to wipe [%3]: not a working folder");
+inline const QString kLogTryingToCopyTo = QStringLiteral("Trying to Copy TO [%1]...");
+inline const QString kLogCopyItemError =
+    QStringLiteral("copyItemAtPath[%1] to [%2] has error = %3");
+inline const QString kLogNoImagesFound =
+    QStringLiteral("Inside %1 => %2...NO images found in [%3]");
+inline const QString kLogStartWithExisting =
+    QStringLiteral("will start slideshow with EXISTING %1 items in newpath[%2]");
+inline const QString kLogActivationSuperseded =
+    QStringLiteral("Inside %1 => %2...a newer code was activated; stopped after %3 copies");
+inline const QString kLogOverlayUnreadable =
+    QStringLiteral("Inside %1 => %2...cannot read the overlay [%3]");
+inline const QString kLogPhotoUnreadable =
+    QStringLiteral("Inside %1 => %2...cannot read the photo [%3]");
+inline const QString kLogCompositeNotWritten =
+    QStringLiteral("Inside %1 => %2...cannot write the composite [%3]: %4");
+
+// ---- display controller and chooser
+inline const QString kSlideShowBroadcast = QStringLiteral("SlideShowBroadcast");
+inline const QString kOvraQTMovieDidEnd = QStringLiteral("ovraQTMovieDidEndNotification");
+inline const QString kUpdateAnimationMovie = QStringLiteral("updateAnimationMovieNotification");
+inline const QString kSlideShowWindowLayout = QStringLiteral("slideShowWindow");
+inline const QString kIdentifyWindowTitle = QStringLiteral("IdentifyWindow");
+inline const QString kIdentifyScreenFormat = QStringLiteral("SCREEN\n%1 of %2");
+inline const QString kCodeStatusFormat = QStringLiteral("%1 (%2)");
+inline const QString kMissingObjectText = QStringLiteral("(null)");
+inline const QString kOverlayFileMarker = QStringLiteral("_overlay");
+inline const QString kKeyDisplayName = QStringLiteral("displayName");
+inline const QString kKeyEnableItem = QStringLiteral("enableItem");
+inline const QString kKeyParentWindow = QStringLiteral("parentWindow");
+inline const QString kKeyInfo = QStringLiteral("info");
+inline const QString kKeyDisplayNamesList = QStringLiteral("displayNamesList");
+inline const QString kKeyDisplayNamesArrayController =
+    QStringLiteral("displayNamesArrayController");
+inline const QString kKeyName = QStringLiteral("name");
+inline const QString kKeyEmail = QStringLiteral("email");
+inline constexpr int kSheetReturnStopped = -1000;
+inline constexpr int kSheetReturnAbort = -1001;
+inline constexpr int kSheetReturnContinue = -1002;
+inline constexpr int kAutoStartDelayMs = 1000;
+inline constexpr int kIdentifyHalfPeriodMs = 500;
+inline constexpr int kIdentifyWindowLevel = 1000;
+inline const QString kLogDidNotStartSequence =
+    QStringLiteral("%1->%2...Did NOT StartSequence........");
+inline const QString kLogAnotherInProgress = QStringLiteral("%1->%2...Another in progress...");
+inline const QString kLogMyUrlIsNil = QStringLiteral("myUrl is nil????");
+inline const QString kLogAlreadyInsideLoop =
+    QStringLiteral("%1->%2...Already inside a slideshow loop...");
+inline const QString kLogNoPathSetForSlideShow = QStringLiteral("NO Path Set for SlideShow...");
+inline const QString kLogItemInvalid =
+    QStringLiteral("nextItemPath[%1] is INVALID or No Longer Exists......\n\n");
+inline const QString kLogNextItemPathIs = QStringLiteral("nextItemPath is: [%1]...\n\n");
+inline const QString kLogForcingSlideShowEnd =
+    QStringLiteral("%1->%2...Forcing SlideShow to END...");
+inline const QString kLogNotForUs = QStringLiteral("%1->%2... NOT for us...");
+inline const QString kLogSourcePathIsNil =
+    QStringLiteral("%1->%2...What??? sourcePath is nil???...");
+inline const QString kLogFolderNotValid =
+    QStringLiteral("%1->%2...folder reference [%3] did not validate");
+inline const QString kLogControllerEvent = QStringLiteral("%1->%2...%3");
+inline const QString kLogScreenInfoFieldNil =
+    QStringLiteral("ibScreenInfoTextField is NIL for index = %1");
+inline const QString kLogIdentifyWindowNil = QStringLiteral("idIdentifyWindow%1 is nil??");
+inline const QString kLogNewGcdMethod = QStringLiteral("%1->%2...New GCD Method....");
+inline const QString kLogChooserNoSourcePath =
+    QStringLiteral("Inside %1 => %2...no sourcePath: nothing to choose for");
+inline const QString kLogChooserEnded = QStringLiteral("Inside %1 => %2...returnCode = %3");
