@@ -2,6 +2,8 @@
 
 #include "intake/BarcodeEntryController.h"
 
+#include "support/OvraAdditions.h"
+
 #include "intake/OverlayCompositor.h"
 #include "intake/OvraPhotoQueryController.h"
 #include "platform/DistributedNotificationCenter.h"
@@ -23,22 +25,6 @@ namespace {
 const QString kSelf = QStringLiteral("BarcodeEntryController");
 constexpr QChar kCarriageReturn = QChar(13);
 constexpr QChar kEscape = QChar(27);
-
-QString trimmedOfBlanks(const QString &text)
-{
-    qsizetype begin = 0;
-    qsizetype end = text.size();
-    auto blank = [](QChar c) {
-        return c == u' ' || c == u'\t';
-    };
-    while (begin < end && blank(text.at(begin))) {
-        ++begin;
-    }
-    while (end > begin && blank(text.at(end - 1))) {
-        --end;
-    }
-    return text.mid(begin, end - begin);
-}
 
 // A scanned address yields its last path segment.
 QString completedCode(const QString &buffer)

@@ -3,30 +3,10 @@
 #include "platform/Clock.h"
 #include "platform/NotificationCenter.h"
 #include "shell/CommonHeader.h"
+#include "support/OvraAdditions.h"
 
 #include <QKeyEvent>
 #include <QWidget>
-
-namespace {
-
-// Spaces and tabs only: Return ("\r") must survive to complete a code.
-QString trimmedOfBlanks(const QString &text)
-{
-    qsizetype begin = 0;
-    qsizetype end = text.size();
-    auto blank = [](QChar c) {
-        return c == u' ' || c == u'\t';
-    };
-    while (begin < end && blank(text.at(begin))) {
-        ++begin;
-    }
-    while (end > begin && blank(text.at(end - 1))) {
-        --end;
-    }
-    return text.mid(begin, end - begin);
-}
-
-} // namespace
 
 OVRAApplication::OVRAApplication(int &argc, char **argv) : QApplication(argc, argv)
 {

@@ -23,6 +23,22 @@ QString infoStringOr(const Bundle &bundle, const QString &key, const QString &fa
 
 } // namespace
 
+QString trimmedOfBlanks(const QString &text)
+{
+    qsizetype begin = 0;
+    qsizetype end = text.size();
+    auto blank = [](QChar c) {
+        return c == u' ' || c == u'\t';
+    };
+    while (begin < end && blank(text.at(begin))) {
+        ++begin;
+    }
+    while (end > begin && blank(text.at(end - 1))) {
+        --end;
+    }
+    return text.mid(begin, end - begin);
+}
+
 QString expandTilde(const QString &path)
 {
     if (path == QLatin1String("~")) {

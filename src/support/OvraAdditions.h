@@ -9,6 +9,10 @@ class Preferences;
 // (including "~user") is answered unchanged.
 QString expandTilde(const QString &path);
 
+// Spaces and tabs trimmed from both ends, nothing else: a scanner's Return
+// ("\r") must survive to complete a code.
+QString trimmedOfBlanks(const QString &text);
+
 // Runs commandLine through /bin/sh -c and answers everything it printed as
 // UTF-8 text; null for an empty command line, a shell that cannot be started,
 // or a command that printed nothing. Callers quote what they insert.

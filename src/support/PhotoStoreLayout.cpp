@@ -1,5 +1,7 @@
 #include "support/PhotoStoreLayout.h"
 
+#include "support/OvraAdditions.h"
+
 #include "platform/Clock.h"
 #include "platform/DateFormat.h"
 #include "platform/Log.h"
@@ -14,17 +16,6 @@ namespace {
 Preferences &storeOrStandard(Preferences *store)
 {
     return store ? *store : *Preferences::standardUserDefaults();
-}
-
-QString expandTilde(const QString &path)
-{
-    if (path == QLatin1String("~")) {
-        return QDir::homePath();
-    }
-    if (path.startsWith(QLatin1String("~/"))) {
-        return QDir::homePath() + path.mid(1);
-    }
-    return path;
 }
 
 // Joins like path components: no doubled or trailing separators.
