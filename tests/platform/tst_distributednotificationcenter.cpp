@@ -2,6 +2,7 @@
 #include "platform/NotifyTool.h"
 #include "shell/CommonHeader.h"
 
+#include <QCoreApplication>
 #include <QDBusMessage>
 #include <QProcess>
 #include <QTest>
@@ -22,6 +23,8 @@ private slots:
     void notifyToolArguments();
 
 private:
+    // Other tests share the session bus: only this process's messages count.
+    const QString tag_ = u"probe-%1-"_s.arg(QCoreApplication::applicationPid());
     QList<Notification> received_;
     QObject observer_;
 };
@@ -38,12 +41,15 @@ void TestDistributedNotificationCenter::notifyToolReachesTheObserver()
     DistributedNotificationCenter center;
     QVERIFY(center.isConnected());
     received_.clear();
-    center.addObserver(&observer_, kOvraXNotification,
-                       [this](const Notification &n) { received_ << n; });
+    center.addObserver(&observer_, kOvraXNotification, [this](const Notification &n) {
+        if (n.userInfo.value(u"probe"_s).toString() == tag_) {
+            received_ << n;
+        }
+    });
     QProcess tool;
     tool.start(QStringLiteral(OVRA_BUILD_BIN_DIR "/ovra-notify"),
                {kOvraXNotification, u"action=statusIsRecording"_s, u"senderApp=Ovra-Video.app"_s,
-                u"--int"_s, u"count=3"_s, u"--bool"_s, u"flag=YES"_s});
+                u"--int"_s, u"count=3"_s, u"--bool"_s, u"flag=YES"_s, u"probe="_s + tag_});
     QVERIFY(tool.waitForFinished(10000));
     QCOMPARE(tool.exitCode(), 0);
     QTRY_COMPARE(received_.size(), 1);
@@ -58,10 +64,11 @@ void TestDistributedNotificationCenter::nestedValuesArriveUnwrapped()
 {
     DistributedNotificationCenter center;
     received_.clear();
-    center.addObserver(&observer_, u"Nested"_s, [this](const Notification &n) { received_ << n; });
+    center.addObserver(&observer_, tag_ + u"Nested"_s,
+                       [this](const Notification &n) { received_ << n; });
     const QVariantMap inner{{u"code"_s, u"ABC"_s}};
     QVERIFY(DistributedNotificationCenter::post(
-        QDBusConnection::sessionBus(), u"Nested"_s,
+        QDBusConnection::sessionBus(), tag_ + u"Nested"_s,
         {{u"inner"_s, inner}, {u"list"_s, QStringList{u"a"_s, u"b"_s}}}));
     QTRY_COMPARE(received_.size(), 1);
     const QVariantMap info = received_.first().userInfo;
@@ -73,9 +80,9 @@ void TestDistributedNotificationCenter::wrongSignatureIsIgnored_data()
 {
     QTest::addColumn<QVariantList>("arguments");
     QTest::newRow("no arguments") << QVariantList{};
-    QTest::newRow("name only") << QVariantList{kOvraSlideShowNotification};
+    QTest::newRow("name only") << QVariantList{tag_ + u"bad"_s};
     QTest::newRow("number for name") << QVariantList{42, QVariantMap{}};
-    QTest::newRow("string for info") << QVariantList{kOvraSlideShowNotification, u"x"_s};
+    QTest::newRow("string for info") << QVariantList{tag_ + u"bad"_s, u"x"_s};
     QTest::newRow("empty name") << QVariantList{QString(), QVariantMap{}};
     QTest::newRow("huge name") << QVariantList{QString(100000, u'N'), QVariantMap{}};
 }
@@ -85,15 +92,20 @@ void TestDistributedNotificationCenter::wrongSignatureIsIgnored()
     QFETCH(QVariantList, arguments);
     DistributedNotificationCenter center;
     received_.clear();
-    center.addObserver(&observer_, QString(), [this](const Notification &n) { received_ << n; });
+    center.addObserver(&observer_, QString(), [this](const Notification &n) {
+        if (n.name.isEmpty() || n.name.startsWith(tag_) || n.name.size() > 1000) {
+            received_ << n;
+        }
+    });
     QDBusMessage bad = QDBusMessage::createSignal(u"/any/path"_s, kDBusNotificationInterface,
                                                   kDBusNotificationMember);
     bad.setArguments(arguments);
     QVERIFY(QDBusConnection::sessionBus().send(bad));
     // A good one afterwards proves the bad one was processed (and dropped) first.
-    QVERIFY(DistributedNotificationCenter::post(QDBusConnection::sessionBus(), u"After"_s, {}));
+    QVERIFY(
+        DistributedNotificationCenter::post(QDBusConnection::sessionBus(), tag_ + u"After"_s, {}));
     QTRY_COMPARE(received_.size(), 1);
-    QCOMPARE(received_.first().name, u"After"_s);
+    QCOMPARE(received_.first().name, tag_ + u"After"_s);
 }
 
 void TestDistributedNotificationCenter::notifyToolArguments_data()
