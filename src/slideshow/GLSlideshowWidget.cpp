@@ -18,6 +18,12 @@ GLSlideshowWidget::GLSlideshowWidget(QWidget *parent) : QOpenGLWidget(parent)
 
 GLSlideshowWidget::~GLSlideshowWidget()
 {
+    // QOpenGLWidget's own destructor destroys the context later; by then this
+    // part of the object is gone, so the release must not run from that signal.
+    if (context()) {
+        disconnect(context(), &QOpenGLContext::aboutToBeDestroyed, this, nullptr);
+    }
+    disconnect(this, &QOpenGLWidget::frameSwapped, this, nullptr);
     releaseGL();
 }
 

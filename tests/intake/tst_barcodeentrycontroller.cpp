@@ -243,9 +243,12 @@ void tst_BarcodeEntryController::messageBoxAlertIsNonBlocking()
     QPointer<QMessageBox> first(box);
     QTRY_VERIFY(first.isNull());
     rig->center.postNotificationName(kNewCustomerId, QVariantMap{{kKeyNewBarcode, u"NEXT"_s}});
-    QTRY_VERIFY(std::any_of(QApplication::topLevelWidgets().cbegin(),
-                            QApplication::topLevelWidgets().cend(),
-                            [](QWidget *w) { return qobject_cast<QMessageBox *>(w) != nullptr; }));
+    const auto alertShown = [] {
+        const QWidgetList windows = QApplication::topLevelWidgets();
+        return std::any_of(windows.cbegin(), windows.cend(),
+                           [](QWidget *w) { return qobject_cast<QMessageBox *>(w) != nullptr; });
+    };
+    QTRY_VERIFY(alertShown());
     for (QWidget *widget : QApplication::topLevelWidgets()) {
         if (auto *candidate = qobject_cast<QMessageBox *>(widget)) {
             candidate->defaultButton()->click();
