@@ -1,3 +1,4 @@
+#include "TestSupport.h"
 #include "platform/Bundle.h"
 #include "platform/Preferences.h"
 #include "platform/PropertyList.h"
@@ -39,193 +40,145 @@ class TestAppDelegatePreferences : public QObject
 {
     Q_OBJECT
 private slots:
-    void initTestCase();
-    void factoryFileIsRegisteredNotPersisted();
-    void forcedKeyReturnsAtEveryLaunch();
-    void missingFactoryFileStillEndsWithTransitionChoices();
-    void transitionStyleIsCorrected_data();
-    void transitionStyleIsCorrected();
-    void screenIndexKeysAreResetForSevenDisplays();
-    void clearAllOurPrefsLeavesRegisteredAndForcedValues();
-    void roleTableNamesTheKeysOfOneDisplay();
-    void localFolderPathsFollowTheExecutableName();
-    void oldDataFolderIsCopiedOnceForTheRightName();
-    void otherExecutableNamesCopyNothing();
+    void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
 
-private:
-    QTemporaryDir dir_;
-};
-
-void TestAppDelegatePreferences::initTestCase()
-{
-    QStandardPaths::setTestModeEnabled(true);
-    QVERIFY(dir_.isValid());
-}
-
-void TestAppDelegatePreferences::factoryFileIsRegisteredNotPersisted()
-{
-    QTemporaryDir res;
-    writePlist(res.filePath(u"FactoryDefault.plist"_s),
-               {{kPrefSlideShowPath, u"~/Store"_s}, {kPrefDaysToSaveLogs, 9}});
-    Preferences store(res.filePath(u"prefs.plist"_s));
-    AppDelegate::setupFactoryDefaults(store, bundleWith(res.path()));
-    QCOMPARE(store.stringForKey(kPrefSlideShowPath), u"~/Store"_s);
-    QCOMPARE(store.integerForKey(kPrefDaysToSaveLogs), 9);
-    QVERIFY(store.persistentDomain().isEmpty());
-}
-
-void TestAppDelegatePreferences::forcedKeyReturnsAtEveryLaunch()
-{
-    QTemporaryDir res;
-    writePlist(res.filePath(u"FactoryDefault.plist"_s), {{kPrefSlideShowPath, u"~/Store"_s}});
-    writePlist(res.filePath(u"ForcedDefaultPrefs.plist"_s), {{kPrefDoShoutMode, true}});
-    const QString file = res.filePath(u"prefs.plist"_s);
-    for (int launch = 0; launch < 3; ++launch) {
-        Preferences store(file);
-        AppDelegate::setupFactoryDefaults(store, bundleWith(res.path()));
-        QVERIFY(store.boolForKey(kPrefDoShoutMode));
-        // The operator switches it off; the next launch forces it back.
-        store.setBool(false, kPrefDoShoutMode);
-        QVERIFY(store.synchronize());
-    }
-}
-
-void TestAppDelegatePreferences::missingFactoryFileStillEndsWithTransitionChoices()
-{
-    QTemporaryDir res;
-    Preferences store{QString()};
-    AppDelegate::setupFactoryDefaults(store, bundleWith(res.path()));
-    QVERIFY(store.dictionaryRepresentation().isEmpty());
-    AppDelegate::forceTransitionChoices(store);
-    QCOMPARE(store.stringForKey(kPrefTransitionStyle), kTransitionFade);
-    QCOMPARE(
-        store.stringArrayForKey(kPrefAvailTransitionStyles),
-        (QStringList{u"No Transition Effect"_s, u"fade"_s, u"moveIn"_s, u"push"_s, u"reveal"_s}));
-}
-
-void TestAppDelegatePreferences::transitionStyleIsCorrected_data()
-{
-    QTest::addColumn<QVariant>("stored");
-    QTest::addColumn<QString>("expected");
-    QTest::newRow("missing") << QVariant() << u"fade"_s;
-    QTest::newRow("a choice stays") << QVariant(u"push"_s) << u"push"_s;
-    QTest::newRow("no effect stays")
-        << QVariant(u"No Transition Effect"_s) << u"No Transition Effect"_s;
-    QTest::newRow("unknown") << QVariant(u"CIRippleTransition"_s) << u"fade"_s;
-    QTest::newRow("other letter case") << QVariant(u"Push"_s) << u"fade"_s;
-    QTest::newRow("not a string") << QVariant(QVariantList{u"push"_s}) << u"fade"_s;
-}
-
-void TestAppDelegatePreferences::transitionStyleIsCorrected()
-{
-    QFETCH(QVariant, stored);
-    QFETCH(QString, expected);
-    Preferences store{QString()};
-    if (stored.isValid()) {
-        store.setObject(stored, kPrefTransitionStyle);
-    }
-    AppDelegate::forceTransitionChoices(store);
-    QCOMPARE(store.stringForKey(kPrefTransitionStyle), expected);
-}
-
-void TestAppDelegatePreferences::screenIndexKeysAreResetForSevenDisplays()
-{
-    Preferences store{QString()};
-    for (int n = 1; n <= 7; ++n) {
-        store.setInteger(n, PreferenceKeys::perDisplayKey(kPrefNSScreenIndex, n));
-    }
-    store.setInteger(8, u"prefNSScreenIndex8"_s);
-    AppDelegate::resetScreenIndexKeys(store);
-    for (int n = 1; n <= 7; ++n) {
-        QCOMPARE(store.stringForKey(PreferenceKeys::perDisplayKey(kPrefNSScreenIndex, n)),
-                 u"< None Detected >"_s);
-    }
-    QCOMPARE(store.integerForKey(u"prefNSScreenIndex8"_s), 8);
-}
-
-void TestAppDelegatePreferences::clearAllOurPrefsLeavesRegisteredAndForcedValues()
-{
-    QTemporaryDir res;
-    writePlist(res.filePath(u"FactoryDefault.plist"_s),
-               {{kPrefSlideShowPath, u"~/Store"_s}, {kPrefSortListTag, 1}});
-    writePlist(res.filePath(u"ForcedDefaultPrefs.plist"_s), {{kPrefDaysToSaveLogs, 14}});
-    const QString file = res.filePath(u"prefs.plist"_s);
+    void factoryFileIsRegisteredAndForcedKeysReturnAtEveryLaunch()
     {
-        Preferences store(file);
-        AppDelegate::setupFactoryDefaults(store, bundleWith(res.path()));
-        store.setInteger(3, kPrefSortListTag);
-        store.setObject(u"Lobby"_s, PreferenceKeys::displayNameKey(1));
-        AppDelegate::clearAllOurPrefs(store);
-        QVERIFY(store.persistentDomain().isEmpty());
+        QTemporaryDir res;
+        writePlist(res.filePath(u"FactoryDefault.plist"_s),
+                   {{kPrefSlideShowPath, u"~/Store"_s}, {kPrefDaysToSaveLogs, 9}});
+        writePlist(res.filePath(u"ForcedDefaultPrefs.plist"_s), {{kPrefDoShoutMode, true}});
+        const QString file = res.filePath(u"prefs.plist"_s);
+        for (int launch = 0; launch < 3; ++launch) {
+            Preferences store(file);
+            AppDelegate::setupFactoryDefaults(store, bundleWith(res.path()));
+            QCOMPARE(store.stringForKey(kPrefSlideShowPath), u"~/Store"_s);
+            QCOMPARE(store.integerForKey(kPrefDaysToSaveLogs), 9);
+            // Only the forced key is persisted, never the factory ones.
+            QCOMPARE(store.persistentDomain(), (QVariantMap{{kPrefDoShoutMode, true}}));
+            // The operator switches it off; the next launch forces it back.
+            store.setBool(false, kPrefDoShoutMode);
+            QVERIFY(store.synchronize());
+        }
     }
-    Preferences relaunched(file);
-    AppDelegate::setupFactoryDefaults(relaunched, bundleWith(res.path()));
-    QCOMPARE(relaunched.persistentDomain().keys(), QStringList{kPrefDaysToSaveLogs});
-    QCOMPARE(relaunched.integerForKey(kPrefSortListTag), 1);
-    QVERIFY(relaunched.stringForKey(PreferenceKeys::displayNameKey(1)).isNull());
-}
 
-void TestAppDelegatePreferences::roleTableNamesTheKeysOfOneDisplay()
-{
-    const QVariantMap roles = PreferenceKeys::roleTableForDisplay(2);
-    QCOMPARE(roles.size(), 13);
-    QCOMPARE(roles.value(kRoleSlideShowOrderSequence).toString(),
-             u"prefSlideShowDisplaySequence2"_s);
-    QCOMPARE(roles.value(kRoleSlideShowPathAliasDataIsValid).toString(),
-             u"prefSlideShowPathAliasDataIsValid2"_s);
-    QCOMPARE(roles.value(kRoleMoviePathAliasData).toString(), u"prefMoviePathAliasData2"_s);
-    QCOMPARE(roles.value(kRoleNSScreenIndex).toString(), u"prefNSScreenIndex2"_s);
-    QCOMPARE(PreferenceKeys::displayNameKey(3), u"prefNameOfDisplay3"_s);
-    QCOMPARE(PreferenceKeys::displayStatusKey(4), u"prefDisplayStatus4"_s);
-    const QVariantMap triple = PreferenceKeys::tripleDescriptor(kPrefSlideShowPath);
-    QCOMPARE(triple.value(kPrefFolderAliasDataKey).toString(), u"prefSlideShowPathAliasData"_s);
-}
+    void missingFactoryFileStillEndsWithTransitionChoices()
+    {
+        QTemporaryDir res;
+        Preferences store{QString()};
+        AppDelegate::setupFactoryDefaults(store, bundleWith(res.path()));
+        QVERIFY(store.dictionaryRepresentation().isEmpty());
+        AppDelegate::forceTransitionChoices(store);
+        QCOMPARE(store.stringForKey(kPrefTransitionStyle), kTransitionFade);
+        QCOMPARE(store.stringArrayForKey(kPrefAvailTransitionStyles),
+                 (QStringList{u"No Transition Effect"_s, u"fade"_s, u"moveIn"_s, u"push"_s,
+                              u"reveal"_s}));
+    }
 
-void TestAppDelegatePreferences::localFolderPathsFollowTheExecutableName()
-{
-    QTemporaryDir res;
-    const LocalFolderPaths named =
-        AppDelegate::fixHeaderStrings(bundleWith(res.path(), u"kiosk"_s));
-    QCOMPARE(named.currentFolder, u"~/kiosk/LocalSlideShowFolder/Current"_s);
-    QCOMPARE(named.extraSlideShowFolder, u"~/kiosk/ExtraSlideShowFolder"_s);
-    QCOMPARE(AppDelegate::localFolderPaths().processedFolder,
-             u"~/kiosk/LocalSlideShowFolder/Processed"_s);
-    const LocalFolderPaths unnamed =
-        AppDelegate::fixHeaderStrings(bundleWith(res.path(), QString()));
-    QCOMPARE(unnamed.failedFolder, u"~/OvraSlideShow/LocalSlideShowFolder/Failed"_s);
-}
+    void transitionStyleIsCorrected_data()
+    {
+        QTest::addColumn<QVariant>("stored");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("missing") << QVariant() << u"fade"_s;
+        QTest::newRow("a choice stays") << QVariant(u"push"_s) << u"push"_s;
+        QTest::newRow("no effect stays")
+            << QVariant(u"No Transition Effect"_s) << u"No Transition Effect"_s;
+        QTest::newRow("unknown") << QVariant(u"CIRippleTransition"_s) << u"fade"_s;
+        QTest::newRow("other letter case") << QVariant(u"Push"_s) << u"fade"_s;
+        QTest::newRow("not a string") << QVariant(QVariantList{u"push"_s}) << u"fade"_s;
+    }
 
-void TestAppDelegatePreferences::oldDataFolderIsCopiedOnceForTheRightName()
-{
-    QTemporaryDir res;
-    const QString home = QDir::homePath();
-    // The quote and the blank make sure the copy command quotes its paths.
-    QVERIFY(QDir().mkpath(home + u"/OvraSlideShow/it's here"_s));
-    QFile first(home + u"/OvraSlideShow/it's here/one.jpg"_s);
-    QVERIFY(first.open(QIODevice::WriteOnly));
-    first.close();
+    void transitionStyleIsCorrected()
+    {
+        QFETCH(QVariant, stored);
+        QFETCH(QString, expected);
+        Preferences store{QString()};
+        if (stored.isValid()) {
+            store.setObject(stored, kPrefTransitionStyle);
+        }
+        AppDelegate::forceTransitionChoices(store);
+        QCOMPARE(store.stringForKey(kPrefTransitionStyle), expected);
+    }
 
-    AppDelegate::fixHeaderStrings(bundleWith(res.path(), u"Ovra-VideoWall"_s));
-    QVERIFY(QFile::exists(home + u"/Ovra-VideoWall/it's here/one.jpg"_s));
+    void screenIndexKeysAreResetForSevenDisplays()
+    {
+        Preferences store{QString()};
+        for (int n = 1; n <= 7; ++n) {
+            store.setInteger(n, PreferenceKeys::perDisplayKey(kPrefNSScreenIndex, n));
+        }
+        store.setInteger(8, u"prefNSScreenIndex8"_s);
+        AppDelegate::resetScreenIndexKeys(store);
+        for (int n = 1; n <= 7; ++n) {
+            QCOMPARE(store.stringForKey(PreferenceKeys::perDisplayKey(kPrefNSScreenIndex, n)),
+                     u"< None Detected >"_s);
+        }
+        QCOMPARE(store.integerForKey(u"prefNSScreenIndex8"_s), 8);
+    }
 
-    QFile second(home + u"/OvraSlideShow/two.jpg"_s);
-    QVERIFY(second.open(QIODevice::WriteOnly));
-    second.close();
-    AppDelegate::fixHeaderStrings(bundleWith(res.path(), u"Ovra-VideoWall"_s));
-    QVERIFY(!QFile::exists(home + u"/Ovra-VideoWall/two.jpg"_s));
-    QVERIFY(QDir(home + u"/Ovra-VideoWall"_s).removeRecursively());
-    QVERIFY(QDir(home + u"/OvraSlideShow"_s).removeRecursively());
-}
+    void clearAllOurPrefsLeavesRegisteredAndForcedValues()
+    {
+        QTemporaryDir res;
+        writePlist(res.filePath(u"FactoryDefault.plist"_s),
+                   {{kPrefSlideShowPath, u"~/Store"_s}, {kPrefSortListTag, 1}});
+        writePlist(res.filePath(u"ForcedDefaultPrefs.plist"_s), {{kPrefDaysToSaveLogs, 14}});
+        const QString file = res.filePath(u"prefs.plist"_s);
+        {
+            Preferences store(file);
+            AppDelegate::setupFactoryDefaults(store, bundleWith(res.path()));
+            store.setInteger(3, kPrefSortListTag);
+            store.setObject(u"Lobby"_s, PreferenceKeys::displayNameKey(1));
+            AppDelegate::clearAllOurPrefs(store);
+            QVERIFY(store.persistentDomain().isEmpty());
+        }
+        Preferences relaunched(file);
+        AppDelegate::setupFactoryDefaults(relaunched, bundleWith(res.path()));
+        QCOMPARE(relaunched.persistentDomain().keys(), QStringList{kPrefDaysToSaveLogs});
+        QCOMPARE(relaunched.integerForKey(kPrefSortListTag), 1);
+        QVERIFY(relaunched.stringForKey(PreferenceKeys::displayNameKey(1)).isNull());
+    }
 
-void TestAppDelegatePreferences::otherExecutableNamesCopyNothing()
-{
-    QTemporaryDir res;
-    const QString home = QDir::homePath();
-    QVERIFY(QDir().mkpath(home + u"/OvraSlideShow"_s));
-    AppDelegate::fixHeaderStrings(bundleWith(res.path(), u"Ovra-VideoWall2"_s));
-    QVERIFY(!QFileInfo::exists(home + u"/Ovra-VideoWall2"_s));
-    QVERIFY(QDir(home + u"/OvraSlideShow"_s).removeRecursively());
-}
+    void roleTableNamesTheKeysOfOneDisplay()
+    {
+        const QVariantMap roles = PreferenceKeys::roleTableForDisplay(2);
+        QCOMPARE(roles.size(), 13);
+        QCOMPARE(roles.value(kRoleSlideShowPathAliasDataIsValid).toString(),
+                 u"prefSlideShowPathAliasDataIsValid2"_s);
+        const QVariantMap triple = PreferenceKeys::tripleDescriptor(kPrefSlideShowPath);
+        QCOMPARE(triple.value(kPrefFolderAliasDataKey).toString(), u"prefSlideShowPathAliasData"_s);
+    }
+
+    void localFolderPathsFollowTheExecutableName()
+    {
+        QTemporaryDir res;
+        const LocalFolderPaths named =
+            AppDelegate::fixHeaderStrings(bundleWith(res.path(), u"kiosk"_s));
+        QCOMPARE(named.currentFolder, u"~/kiosk/LocalSlideShowFolder/Current"_s);
+        QCOMPARE(named.extraSlideShowFolder, u"~/kiosk/ExtraSlideShowFolder"_s);
+        QCOMPARE(AppDelegate::localFolderPaths().processedFolder,
+                 u"~/kiosk/LocalSlideShowFolder/Processed"_s);
+        const LocalFolderPaths unnamed =
+            AppDelegate::fixHeaderStrings(bundleWith(res.path(), QString()));
+        QCOMPARE(unnamed.failedFolder, u"~/OvraSlideShow/LocalSlideShowFolder/Failed"_s);
+    }
+
+    void oldDataFolderIsCopiedOnceForTheRightName()
+    {
+        QTemporaryDir res;
+        const QString home = QDir::homePath();
+        // The quote and the blank make sure the copy command quotes its paths.
+        QVERIFY(TestSupport::writeFile(home + u"/OvraSlideShow/it's here/one.jpg"_s, {}));
+        AppDelegate::fixHeaderStrings(bundleWith(res.path(), u"Ovra-VideoWall2"_s));
+        QVERIFY(!QFileInfo::exists(home + u"/Ovra-VideoWall2"_s));
+
+        AppDelegate::fixHeaderStrings(bundleWith(res.path(), u"Ovra-VideoWall"_s));
+        QVERIFY(QFile::exists(home + u"/Ovra-VideoWall/it's here/one.jpg"_s));
+        QVERIFY(TestSupport::writeFile(home + u"/OvraSlideShow/two.jpg"_s, {}));
+        AppDelegate::fixHeaderStrings(bundleWith(res.path(), u"Ovra-VideoWall"_s));
+        QVERIFY(!QFile::exists(home + u"/Ovra-VideoWall/two.jpg"_s));
+        QVERIFY(QDir(home + u"/Ovra-VideoWall"_s).removeRecursively());
+        QVERIFY(QDir(home + u"/OvraSlideShow"_s).removeRecursively());
+    }
+};
 
 QTEST_GUILESS_MAIN(TestAppDelegatePreferences)
 #include "tst_appdelegatepreferences.moc"

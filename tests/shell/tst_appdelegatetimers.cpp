@@ -4,56 +4,51 @@
 #include <QTest>
 
 // The daily relaunch instant. TZ is fixed so the cases mean the same everywhere.
+
 class TestAppDelegateTimers : public QObject
 {
     Q_OBJECT
 private slots:
-    void initTestCase();
-    void relaunchTrigger_data();
-    void relaunchTrigger();
-    void timerIsArmedForTheTrigger();
+    void initTestCase()
+    {
+        qputenv("TZ", "Europe/Berlin");
+        tzset();
+    }
+
+    void relaunchTrigger_data()
+    {
+        QTest::addColumn<QDateTime>("now");
+        QTest::addColumn<QDateTime>("expected");
+        const QDate day(2013, 2, 5);
+        const QDateTime sameDay(day, QTime(6, 5), Qt::LocalTime);
+        QTest::newRow("06:04 fires today") << QDateTime(day, QTime(6, 4), Qt::LocalTime) << sameDay;
+        QTest::newRow("exactly 06:05:00.000 fires at once")
+            << QDateTime(day, QTime(6, 5, 0, 0), Qt::LocalTime) << sameDay;
+        QTest::newRow("06:05:30 fires tomorrow")
+            << QDateTime(day, QTime(6, 5, 30), Qt::LocalTime) << sameDay.addSecs(86400);
+        QTest::newRow("23:59 fires tomorrow")
+            << QDateTime(day, QTime(23, 59), Qt::LocalTime) << sameDay.addSecs(86400);
+        QTest::newRow("from UTC input") << QDateTime(day, QTime(5, 4), Qt::UTC) << sameDay;
+    }
+
+    void relaunchTrigger()
+    {
+        QFETCH(QDateTime, now);
+        QFETCH(QDateTime, expected);
+        QCOMPARE(AppDelegate::relaunchTriggerDate(now), expected);
+    }
+
+    void timerIsArmedForTheTrigger()
+    {
+        Clock::setFixed(QDateTime(QDate(2013, 2, 5), QTime(6, 4, 0), Qt::LocalTime));
+        AppDelegate delegate;
+        delegate.setupAutoRelaunchTimer();
+        QVERIFY(delegate.relaunchTimer()->isActive());
+        QVERIFY(delegate.relaunchTimer()->isSingleShot());
+        QCOMPARE(delegate.relaunchTimer()->interval(), 60 * 1000);
+        Clock::reset();
+    }
 };
-
-void TestAppDelegateTimers::initTestCase()
-{
-    qputenv("TZ", "Europe/Berlin");
-    tzset();
-}
-
-void TestAppDelegateTimers::relaunchTrigger_data()
-{
-    QTest::addColumn<QDateTime>("now");
-    QTest::addColumn<QDateTime>("expected");
-    const QDate day(2013, 2, 5);
-    const QDateTime sameDay(day, QTime(6, 5), Qt::LocalTime);
-    QTest::newRow("06:04 fires today") << QDateTime(day, QTime(6, 4), Qt::LocalTime) << sameDay;
-    QTest::newRow("exactly 06:05:00.000 fires at once")
-        << QDateTime(day, QTime(6, 5, 0, 0), Qt::LocalTime) << sameDay;
-    QTest::newRow("06:05:30 fires tomorrow")
-        << QDateTime(day, QTime(6, 5, 30), Qt::LocalTime) << sameDay.addSecs(86400);
-    QTest::newRow("00:00 fires today") << QDateTime(day, QTime(0, 0), Qt::LocalTime) << sameDay;
-    QTest::newRow("23:59 fires tomorrow")
-        << QDateTime(day, QTime(23, 59), Qt::LocalTime) << sameDay.addSecs(86400);
-    QTest::newRow("from UTC input") << QDateTime(day, QTime(5, 4), Qt::UTC) << sameDay;
-}
-
-void TestAppDelegateTimers::relaunchTrigger()
-{
-    QFETCH(QDateTime, now);
-    QFETCH(QDateTime, expected);
-    QCOMPARE(AppDelegate::relaunchTriggerDate(now), expected);
-}
-
-void TestAppDelegateTimers::timerIsArmedForTheTrigger()
-{
-    Clock::setFixed(QDateTime(QDate(2013, 2, 5), QTime(6, 4, 0), Qt::LocalTime));
-    AppDelegate delegate;
-    delegate.setupAutoRelaunchTimer();
-    QVERIFY(delegate.relaunchTimer()->isActive());
-    QVERIFY(delegate.relaunchTimer()->isSingleShot());
-    QCOMPARE(delegate.relaunchTimer()->interval(), 60 * 1000);
-    Clock::reset();
-}
 
 QTEST_GUILESS_MAIN(TestAppDelegateTimers)
 #include "tst_appdelegatetimers.moc"

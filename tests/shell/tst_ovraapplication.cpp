@@ -26,93 +26,87 @@ struct KeyCounter : QObject
 
 // Key routing through the real application object: keys arrive at a window as
 // the platform delivers them.
+
 class TestOVRAApplication : public QObject
 {
     Q_OBJECT
 private slots:
-    void init();
-    void cleanup();
-    void routing_data();
-    void routing();
-    void blanksAreTrimmedAndReturnSurvives();
+    void init()
+    {
+        buffered_.clear();
+        NotificationCenter::defaultCenter()->addObserver(
+            &observer_, kAddStringToBuffer, [this](const Notification &n) {
+                // The payload is the object; the user information stays empty.
+                QVERIFY(n.userInfo.isEmpty());
+                buffered_ << n.object.toMap().value(kKeyNewString).toString();
+            });
+    }
+
+    void cleanup() { NotificationCenter::defaultCenter()->removeObserver(&observer_); }
+
+    void routing_data()
+    {
+        QTest::addColumn<bool>("displayWindow");
+        QTest::addColumn<int>("modifiers");
+        QTest::addColumn<bool>("buffered");
+        QTest::addColumn<bool>("reachesWindow");
+        QTest::newRow("plain key, settings window") << false << int(Qt::NoModifier) << true << true;
+        QTest::newRow("shift key, settings window")
+            << false << int(Qt::ShiftModifier) << true << true;
+        QTest::newRow("plain key, display window") << true << int(Qt::NoModifier) << true << false;
+        QTest::newRow("control, display window")
+            << true << int(Qt::ControlModifier) << false << true;
+        QTest::newRow("alt, display window") << true << int(Qt::AltModifier) << false << true;
+        QTest::newRow("meta, settings window") << false << int(Qt::MetaModifier) << false << true;
+    }
+
+    void routing()
+    {
+        QFETCH(bool, displayWindow);
+        QFETCH(int, modifiers);
+        QFETCH(bool, buffered);
+        QFETCH(bool, reachesWindow);
+
+        std::unique_ptr<QWidget> window;
+        if (displayWindow) {
+            window = std::make_unique<borderlessWindow>(QRect(0, 0, 400, 300));
+        } else {
+            window = std::make_unique<QWidget>();
+        }
+        auto *layout = new QVBoxLayout(window.get());
+        auto *field = new QLineEdit;
+        layout->addWidget(field);
+        window->show();
+        window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(window.get()));
+        field->setFocus();
+        KeyCounter counter;
+        field->installEventFilter(&counter);
+
+        QTest::keyClick(window->windowHandle(), '7', Qt::KeyboardModifiers(modifiers));
+        QCOMPARE(buffered_.size(), buffered ? 1 : 0);
+        if (buffered) {
+            QCOMPARE(buffered_.first(), u"7"_s);
+        }
+        QCOMPARE(counter.presses, reachesWindow ? 1 : 0);
+    }
+
+    void blanksAreTrimmedAndReturnSurvives()
+    {
+        QWidget window;
+        window.show();
+        window.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        QTest::keyClick(window.windowHandle(), Qt::Key_Return);
+        QTest::keyClick(window.windowHandle(), Qt::Key_Space);
+        QTest::keyClick(window.windowHandle(), Qt::Key_Left);
+        QCOMPARE(buffered_, QStringList{u"\r"_s});
+    }
 
 private:
     QStringList buffered_;
     QObject observer_;
 };
-
-void TestOVRAApplication::init()
-{
-    buffered_.clear();
-    NotificationCenter::defaultCenter()->addObserver(
-        &observer_, kAddStringToBuffer, [this](const Notification &n) {
-            // The payload is the object; the user information stays empty.
-            QVERIFY(n.userInfo.isEmpty());
-            buffered_ << n.object.toMap().value(kKeyNewString).toString();
-        });
-}
-
-void TestOVRAApplication::cleanup()
-{
-    NotificationCenter::defaultCenter()->removeObserver(&observer_);
-}
-
-void TestOVRAApplication::routing_data()
-{
-    QTest::addColumn<bool>("displayWindow");
-    QTest::addColumn<int>("modifiers");
-    QTest::addColumn<bool>("buffered");
-    QTest::addColumn<bool>("reachesWindow");
-    QTest::newRow("plain key, settings window") << false << int(Qt::NoModifier) << true << true;
-    QTest::newRow("shift key, settings window") << false << int(Qt::ShiftModifier) << true << true;
-    QTest::newRow("plain key, display window") << true << int(Qt::NoModifier) << true << false;
-    QTest::newRow("control, display window") << true << int(Qt::ControlModifier) << false << true;
-    QTest::newRow("alt, display window") << true << int(Qt::AltModifier) << false << true;
-    QTest::newRow("meta, settings window") << false << int(Qt::MetaModifier) << false << true;
-}
-
-void TestOVRAApplication::routing()
-{
-    QFETCH(bool, displayWindow);
-    QFETCH(int, modifiers);
-    QFETCH(bool, buffered);
-    QFETCH(bool, reachesWindow);
-
-    std::unique_ptr<QWidget> window;
-    if (displayWindow) {
-        window = std::make_unique<borderlessWindow>(QRect(0, 0, 400, 300));
-    } else {
-        window = std::make_unique<QWidget>();
-    }
-    auto *layout = new QVBoxLayout(window.get());
-    auto *field = new QLineEdit;
-    layout->addWidget(field);
-    window->show();
-    window->activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(window.get()));
-    field->setFocus();
-    KeyCounter counter;
-    field->installEventFilter(&counter);
-
-    QTest::keyClick(window->windowHandle(), '7', Qt::KeyboardModifiers(modifiers));
-    QCOMPARE(buffered_.size(), buffered ? 1 : 0);
-    if (buffered) {
-        QCOMPARE(buffered_.first(), u"7"_s);
-    }
-    QCOMPARE(counter.presses, reachesWindow ? 1 : 0);
-}
-
-void TestOVRAApplication::blanksAreTrimmedAndReturnSurvives()
-{
-    QWidget window;
-    window.show();
-    window.activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(&window));
-    QTest::keyClick(window.windowHandle(), Qt::Key_Return);
-    QTest::keyClick(window.windowHandle(), Qt::Key_Space);
-    QTest::keyClick(window.windowHandle(), Qt::Key_Left);
-    QCOMPARE(buffered_, QStringList{u"\r"_s});
-}
 
 int main(int argc, char *argv[])
 {

@@ -1,5 +1,7 @@
 #include "support/ImageFiles.h"
 
+#include "TestSupport.h"
+
 #include <QBuffer>
 #include <QDir>
 #include <QFile>
@@ -14,25 +16,6 @@
 #include <unistd.h>
 
 using namespace Qt::StringLiterals;
-
-class TestImageFiles : public QObject
-{
-    Q_OBJECT
-private slots:
-    void initTestCase();
-    void classifiesFiles_data();
-    void classifiesFiles();
-    void refusesWhatIsNoReadableFile();
-    void endOfImageMarker_data();
-    void endOfImageMarker();
-    void readsExifRotatedPhotoUpright();
-    void readsScaledToFit();
-    void refusesHugeDeclaredSize();
-
-private:
-    QString write(const QString &name, const QByteArray &bytes);
-    QTemporaryDir dir_;
-};
 
 namespace {
 
@@ -127,175 +110,178 @@ QByteArray handMadePng(quint32 width, quint32 height)
 
 } // namespace
 
-QString TestImageFiles::write(const QString &name, const QByteArray &bytes)
+class TestImageFiles : public QObject
 {
-    const QString path = dir_.filePath(name);
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size()) {
-        return QString();
+    Q_OBJECT
+private slots:
+    void initTestCase()
+    {
+        QStandardPaths::setTestModeEnabled(true);
+        QVERIFY(dir_.isValid());
     }
-    return path;
-}
 
-void TestImageFiles::initTestCase()
-{
-    QStandardPaths::setTestModeEnabled(true);
-    QVERIFY(dir_.isValid());
-}
+    void classifiesFiles_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<bool>("imageFile");
+        QTest::addColumn<bool>("valid");
 
-void TestImageFiles::classifiesFiles_data()
-{
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<QByteArray>("bytes");
-    QTest::addColumn<bool>("imageFile");
-    QTest::addColumn<bool>("valid");
+        const QImage picture = twoColourImage(320, 240);
+        const QByteArray jpeg = encode(picture, "jpeg");
+        const QByteArray png = encode(picture, "png");
+        QVERIFY(jpeg.endsWith("\xFF\xD9") && !png.isEmpty());
 
-    const QImage picture = twoColourImage(320, 240);
-    const QByteArray jpeg = encode(picture, "jpeg");
-    const QByteArray png = encode(picture, "png");
-    QVERIFY(jpeg.endsWith("\xFF\xD9") && !png.isEmpty());
-
-    QTest::newRow("photo") << u"a.jpg"_s << jpeg << true << true;
-    QTest::newRow("photo still being copied")
-        << u"c.jpg"_s << jpeg.left(jpeg.size() * 6 / 10) << true << false;
-    QTest::newRow("photo missing only its end marker")
-        << u"d.jpg"_s << jpeg.chopped(2) << true << false;
-    QTest::newRow("photo padded with zeros")
-        << u"e.jpg"_s << jpeg + QByteArray(5000, '\0') << true << true;
-    QTest::newRow("zero bytes") << u"f.jpg"_s << QByteArray() << true << false;
-    QTest::newRow("PNG named .jpg") << u"g.jpg"_s << png << true << true;
-    QTest::newRow("PNG") << u"h.png"_s << png << true << true;
-    QTest::newRow("PNG still being copied")
-        << u"h2.png"_s << png.left(png.size() / 2) << true << false;
-    QTest::newRow("text") << u"notes.txt"_s << QByteArray("just some notes\n") << false << false;
-    QTest::newRow("text named .jpg")
-        << u"i.jpg"_s << QByteArray("just some notes\n") << true << false;
-    QTest::newRow("PNG without extension") << u"pngdata"_s << png << true << true;
-    QTest::newRow("JPEG without extension") << u"jpegdata"_s << jpeg << true << true;
-    QTest::newRow("text without extension")
-        << u"readme"_s << QByteArray("hello\n") << false << false;
-    QTest::newRow("XML info file")
-        << u"12345678.xml"_s << QByteArray("<?xml version=\"1.0\"?><a/>") << false << false;
-}
-
-void TestImageFiles::classifiesFiles()
-{
-    QFETCH(QString, name);
-    QFETCH(QByteArray, bytes);
-    QFETCH(bool, imageFile);
-    QFETCH(bool, valid);
-    const QString path = write(name, bytes);
-    QVERIFY(!path.isEmpty());
-    QCOMPARE(isImageFile(path), imageFile);
-    QCOMPARE(IsValidImageObject(path), valid);
-}
-
-void TestImageFiles::refusesWhatIsNoReadableFile()
-{
-    const QByteArray jpeg = encode(twoColourImage(64, 64), "jpeg");
-    QVERIFY(!isImageFile(QString()));
-    QVERIFY(!IsValidImageObject(QString()));
-    QVERIFY(!isImageFile(dir_.filePath(u"missing.jpg"_s)));
-    QVERIFY(!IsValidImageObject(dir_.filePath(u"missing.jpg"_s)));
-    QVERIFY(QDir(dir_.path()).mkdir(u"folder.jpg"_s));
-    QVERIFY(!isImageFile(dir_.filePath(u"folder.jpg"_s)));
-    QVERIFY(!IsValidImageObject(dir_.filePath(u"folder.jpg"_s)));
-
-    // A pipe in a photo folder must not block the reader waiting for a writer.
-    const QString pipe = dir_.filePath(u"pipe.jpg"_s);
-    QCOMPARE(mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
-    QVERIFY(!isImageFile(pipe));
-    QVERIFY(!IsValidImageObject(pipe));
-    QVERIFY(readImage(pipe).isNull());
-
-    const QString locked = write(u"locked.jpg"_s, jpeg);
-    QVERIFY(QFile::setPermissions(locked, QFileDevice::WriteOwner));
-    if (geteuid() == 0) {
-        QSKIP("root reads every file");
+        QTest::newRow("photo") << u"a.jpg"_s << jpeg << true << true;
+        QTest::newRow("photo still being copied")
+            << u"c.jpg"_s << jpeg.left(jpeg.size() * 6 / 10) << true << false;
+        QTest::newRow("photo missing only its end marker")
+            << u"d.jpg"_s << jpeg.chopped(2) << true << false;
+        QTest::newRow("photo padded with zeros")
+            << u"e.jpg"_s << jpeg + QByteArray(5000, '\0') << true << true;
+        QTest::newRow("zero bytes") << u"f.jpg"_s << QByteArray() << true << false;
+        QTest::newRow("PNG named .jpg") << u"g.jpg"_s << png << true << true;
+        QTest::newRow("PNG") << u"h.png"_s << png << true << true;
+        QTest::newRow("PNG still being copied")
+            << u"h2.png"_s << png.left(png.size() / 2) << true << false;
+        QTest::newRow("text") << u"notes.txt"_s << QByteArray("just some notes\n") << false
+                              << false;
+        QTest::newRow("text named .jpg")
+            << u"i.jpg"_s << QByteArray("just some notes\n") << true << false;
+        QTest::newRow("PNG without extension") << u"pngdata"_s << png << true << true;
+        QTest::newRow("JPEG without extension") << u"jpegdata"_s << jpeg << true << true;
+        QTest::newRow("text without extension")
+            << u"readme"_s << QByteArray("hello\n") << false << false;
+        QTest::newRow("XML info file")
+            << u"12345678.xml"_s << QByteArray("<?xml version=\"1.0\"?><a/>") << false << false;
     }
-    QVERIFY(!isImageFile(locked));
-    QVERIFY(!IsValidImageObject(locked));
-}
 
-void TestImageFiles::endOfImageMarker_data()
-{
-    QTest::addColumn<QByteArray>("bytes");
-    QTest::addColumn<bool>("complete");
-
-    const QByteArray body(5000, 'x');
-    QTest::newRow("marker at the end") << body + "\xFF\xD9" << true;
-    QTest::newRow("marker then zeros") << body + "\xFF\xD9" + QByteArray(100, '\0') << true;
-    QTest::newRow("marker then more zeros than one read")
-        << body + "\xFF\xD9" + QByteArray(20000, '\0') << true;
-    // FF as the last byte of one read, D9 as the first of the next.
-    QTest::newRow("marker split across reads")
-        << QByteArray(4095, 'x') + "\xFF\xD9" + QByteArray(4095, '\0') << true;
-    QTest::newRow("D9 alone") << body + "x\xD9" << false;
-    QTest::newRow("D9 alone at the start") << QByteArray("\xD9") << false;
-    QTest::newRow("marker then data") << body + "\xFF\xD9\x01" << false;
-    QTest::newRow("zeros only") << QByteArray(9000, '\0') << false;
-    QTest::newRow("empty") << QByteArray() << false;
-}
-
-void TestImageFiles::endOfImageMarker()
-{
-    QFETCH(QByteArray, bytes);
-    QFETCH(bool, complete);
-    QBuffer buffer(&bytes);
-    QVERIFY(buffer.open(QIODevice::ReadOnly));
-    QCOMPARE(jpegHasEndOfImage(buffer), complete);
-}
-
-void TestImageFiles::readsExifRotatedPhotoUpright()
-{
-    const QByteArray plain = encode(twoColourImage(80, 40), "jpeg");
-    const QString path = write(u"turned.jpg"_s, withSegment(plain, exifOrientationSegment(6)));
-    // The file itself holds a landscape picture...
-    QCOMPARE(QImage(path).size(), QSize(80, 40));
-    QVERIFY(IsValidImageObject(path));
-
-    // ...that was taken upright: turned a quarter clockwise, red on top.
-    const QImage upright = readImage(path);
-    QCOMPARE(upright.size(), QSize(40, 80));
-    QVERIFY(qRed(upright.pixel(20, 5)) > 200 && qBlue(upright.pixel(20, 5)) < 60);
-    QVERIFY(qBlue(upright.pixel(20, 75)) > 200 && qRed(upright.pixel(20, 75)) < 60);
-
-    // Fitting counts in the upright size.
-    const QImage small = readImage(path, QSize(20, 20));
-    QCOMPARE(small.size(), QSize(10, 20));
-    QVERIFY(qRed(small.pixel(5, 2)) > 200);
-}
-
-void TestImageFiles::readsScaledToFit()
-{
-    const QString jpeg = write(u"big.jpg"_s, encode(twoColourImage(800, 600), "jpeg"));
-    const QString png = write(u"big.png"_s, encode(twoColourImage(800, 600), "png"));
-    for (const QString &path : {jpeg, png}) {
-        QCOMPARE(readImage(path, QSize(200, 200)).size(), QSize(200, 150));
-        QCOMPARE(readImage(path, QSize(1000, 100)).size(), QSize(133, 100));
-        // Never enlarged.
-        QCOMPARE(readImage(path, QSize(4000, 4000)).size(), QSize(800, 600));
-        QCOMPARE(readImage(path).size(), QSize(800, 600));
+    void classifiesFiles()
+    {
+        QFETCH(QString, name);
+        QFETCH(QByteArray, bytes);
+        QFETCH(bool, imageFile);
+        QFETCH(bool, valid);
+        const QString path = write(name, bytes);
+        QVERIFY(!path.isEmpty());
+        QCOMPARE(isImageFile(path), imageFile);
+        QCOMPARE(IsValidImageObject(path), valid);
     }
-    QVERIFY(readImage(dir_.filePath(u"missing.jpg"_s)).isNull());
-    QVERIFY(readImage(write(u"junk.jpg"_s, "junk")).isNull());
-}
 
-void TestImageFiles::refusesHugeDeclaredSize()
-{
-    // The hand-made file is a real PNG: at 2x2 it reads.
-    const QString small = write(u"small.png"_s, handMadePng(2, 2));
-    QVERIFY(IsValidImageObject(small));
-    QCOMPARE(readImage(small).size(), QSize(2, 2));
+    void refusesWhatIsNoReadableFile()
+    {
+        const QByteArray jpeg = encode(twoColourImage(64, 64), "jpeg");
+        QVERIFY(!isImageFile(QString()));
+        QVERIFY(!IsValidImageObject(QString()));
+        QVERIFY(!isImageFile(dir_.filePath(u"missing.jpg"_s)));
+        QVERIFY(!IsValidImageObject(dir_.filePath(u"missing.jpg"_s)));
+        QVERIFY(QDir(dir_.path()).mkdir(u"folder.jpg"_s));
+        QVERIFY(!isImageFile(dir_.filePath(u"folder.jpg"_s)));
+        QVERIFY(!IsValidImageObject(dir_.filePath(u"folder.jpg"_s)));
 
-    const QString path = write(u"huge.png"_s, handMadePng(100000, 100000));
-    QVERIFY(isImageFile(path));
-    QVERIFY(exceedsImageAllocationLimit(QSize(100000, 100000)));
-    QVERIFY(!exceedsImageAllocationLimit(QSize(6000, 4000)));
-    QVERIFY(!IsValidImageObject(path));
-    QVERIFY(readImage(path).isNull());
-    QVERIFY(readImage(path, QSize(1920, 1080)).isNull());
-}
+        // A pipe in a photo folder must not block the reader waiting for a writer.
+        const QString pipe = dir_.filePath(u"pipe.jpg"_s);
+        QCOMPARE(mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+        QVERIFY(!isImageFile(pipe));
+        QVERIFY(!IsValidImageObject(pipe));
+        QVERIFY(readImage(pipe).isNull());
+
+        const QString locked = write(u"locked.jpg"_s, jpeg);
+        QVERIFY(QFile::setPermissions(locked, QFileDevice::WriteOwner));
+        if (geteuid() == 0) {
+            QSKIP("root reads every file");
+        }
+        QVERIFY(!isImageFile(locked));
+        QVERIFY(!IsValidImageObject(locked));
+    }
+
+    void endOfImageMarker_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<bool>("complete");
+
+        const QByteArray body(5000, 'x');
+        QTest::newRow("marker at the end") << body + "\xFF\xD9" << true;
+        QTest::newRow("marker then zeros") << body + "\xFF\xD9" + QByteArray(100, '\0') << true;
+        QTest::newRow("marker then more zeros than one read")
+            << body + "\xFF\xD9" + QByteArray(20000, '\0') << true;
+        // FF as the last byte of one read, D9 as the first of the next.
+        QTest::newRow("marker split across reads")
+            << QByteArray(4095, 'x') + "\xFF\xD9" + QByteArray(4095, '\0') << true;
+        QTest::newRow("D9 alone") << body + "x\xD9" << false;
+        QTest::newRow("D9 alone at the start") << QByteArray("\xD9") << false;
+        QTest::newRow("marker then data") << body + "\xFF\xD9\x01" << false;
+        QTest::newRow("zeros only") << QByteArray(9000, '\0') << false;
+        QTest::newRow("empty") << QByteArray() << false;
+    }
+
+    void endOfImageMarker()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(bool, complete);
+        QBuffer buffer(&bytes);
+        QVERIFY(buffer.open(QIODevice::ReadOnly));
+        QCOMPARE(jpegHasEndOfImage(buffer), complete);
+    }
+
+    void readsExifRotatedPhotoUpright()
+    {
+        const QByteArray plain = encode(twoColourImage(80, 40), "jpeg");
+        const QString path = write(u"turned.jpg"_s, withSegment(plain, exifOrientationSegment(6)));
+        // The file itself holds a landscape picture...
+        QCOMPARE(QImage(path).size(), QSize(80, 40));
+        QVERIFY(IsValidImageObject(path));
+
+        // ...that was taken upright: turned a quarter clockwise, red on top.
+        const QImage upright = readImage(path);
+        QCOMPARE(upright.size(), QSize(40, 80));
+        QVERIFY(qRed(upright.pixel(20, 5)) > 200 && qBlue(upright.pixel(20, 5)) < 60);
+        QVERIFY(qBlue(upright.pixel(20, 75)) > 200 && qRed(upright.pixel(20, 75)) < 60);
+
+        // Fitting counts in the upright size.
+        const QImage small = readImage(path, QSize(20, 20));
+        QCOMPARE(small.size(), QSize(10, 20));
+        QVERIFY(qRed(small.pixel(5, 2)) > 200);
+    }
+
+    void readsScaledToFit()
+    {
+        const QString jpeg = write(u"big.jpg"_s, encode(twoColourImage(800, 600), "jpeg"));
+        const QString png = write(u"big.png"_s, encode(twoColourImage(800, 600), "png"));
+        for (const QString &path : {jpeg, png}) {
+            QCOMPARE(readImage(path, QSize(200, 200)).size(), QSize(200, 150));
+            QCOMPARE(readImage(path, QSize(1000, 100)).size(), QSize(133, 100));
+            // Never enlarged.
+            QCOMPARE(readImage(path, QSize(4000, 4000)).size(), QSize(800, 600));
+            QCOMPARE(readImage(path).size(), QSize(800, 600));
+        }
+        QVERIFY(readImage(dir_.filePath(u"missing.jpg"_s)).isNull());
+        QVERIFY(readImage(write(u"junk.jpg"_s, "junk")).isNull());
+    }
+
+    void refusesHugeDeclaredSize()
+    {
+        // The hand-made file is a real PNG: at 2x2 it reads.
+        const QString small = write(u"small.png"_s, handMadePng(2, 2));
+        QVERIFY(IsValidImageObject(small));
+        QCOMPARE(readImage(small).size(), QSize(2, 2));
+
+        const QString path = write(u"huge.png"_s, handMadePng(100000, 100000));
+        QVERIFY(isImageFile(path));
+        QVERIFY(exceedsImageAllocationLimit(QSize(100000, 100000)));
+        QVERIFY(!exceedsImageAllocationLimit(QSize(6000, 4000)));
+        QVERIFY(!IsValidImageObject(path));
+        QVERIFY(readImage(path).isNull());
+        QVERIFY(readImage(path, QSize(1920, 1080)).isNull());
+    }
+
+private:
+    QString write(const QString &name, const QByteArray &bytes)
+    {
+        return TestSupport::writeFile(dir_.filePath(name), bytes) ? dir_.filePath(name) : QString();
+    }
+    QTemporaryDir dir_;
+};
 
 QTEST_GUILESS_MAIN(TestImageFiles)
 

@@ -14,11 +14,13 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
-const QString kPathKey = QStringLiteral("prefTestPath");
-const QString kAliasKey = QStringLiteral("prefTestPathAliasData");
-const QString kValidKey = QStringLiteral("prefTestPathAliasDataIsValid");
+const QString kPathKey = u"prefTestPath"_s;
+const QString kAliasKey = u"prefTestPathAliasData"_s;
+const QString kValidKey = u"prefTestPathAliasDataIsValid"_s;
 
 QVariantMap descriptor()
 {
@@ -56,6 +58,8 @@ class TestMyAliasKit : public QObject
 {
     Q_OBJECT
 
+    QTemporaryDir existing_;
+
 private slots:
     void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
 
@@ -66,20 +70,18 @@ private slots:
         QTest::addColumn<bool>("folder");
         QTest::addColumn<bool>("found");
 
-        QTest::newRow("unchanged") << "store/photos"
-                                   << "" << true << true;
-        QTest::newRow("renamed") << "store/photos"
-                                 << "store/photos 2024" << true << true;
-        QTest::newRow("moved deeper") << "store/photos"
-                                      << "store/a/b/c/d/e/photos" << true << true;
-        QTest::newRow("moved to another branch") << "store/x/y/photos"
-                                                 << "elsewhere/photos" << true << true;
-        QTest::newRow("file renamed") << "store/movie.mov"
-                                      << "store/intro.mov" << false << true;
-        QTest::newRow("odd names") << "store/it's \"the\" one"
-                                   << "store/new\nline 'quoted' \"name\"" << true << true;
-        QTest::newRow("beyond the search depth") << "store/photos"
-                                                 << "store/1/2/3/4/5/6/7/photos" << true << false;
+        QTest::newRow("unchanged") << u"store/photos"_s << QString() << true << true;
+        QTest::newRow("renamed") << u"store/photos"_s << u"store/photos 2024"_s << true << true;
+        QTest::newRow("moved deeper")
+            << u"store/photos"_s << u"store/a/b/c/d/e/photos"_s << true << true;
+        QTest::newRow("moved to another branch")
+            << u"store/x/y/photos"_s << u"elsewhere/photos"_s << true << true;
+        QTest::newRow("file renamed")
+            << u"store/movie.mov"_s << u"store/intro.mov"_s << false << true;
+        QTest::newRow("odd names") << u"store/it's \"the\" one"_s
+                                   << u"store/new\nline 'quoted' \"name\""_s << true << true;
+        QTest::newRow("beyond the search depth")
+            << u"store/photos"_s << u"store/1/2/3/4/5/6/7/photos"_s << true << false;
     }
 
     void resolvesMovedItems()
@@ -125,7 +127,7 @@ private slots:
     void goneItemsAreNotResolved()
     {
         QTemporaryDir root;
-        const QString folder = root.filePath(QStringLiteral("store/photos"));
+        const QString folder = root.filePath(u"store/photos"_s);
         QVERIFY(QDir().mkpath(folder));
         const QByteArray alias = MyAliasKit::aliasDataForPath(folder);
         QVERIFY(QDir(folder).removeRecursively());
@@ -144,70 +146,39 @@ private slots:
 
     void damagedRecordsAreRefused_data()
     {
-        QTest::addColumn<int>("damage");
+        QTest::addColumn<QByteArray>("record");
         // Each row damages a valid record of an existing folder in its own way.
-        QTest::newRow("empty") << 0;
-        QTest::newRow("magic only") << 1;
-        QTest::newRow("header cut") << 2;
-        QTest::newRow("last byte missing") << 3;
-        QTest::newRow("random bytes") << 4;
-        QTest::newRow("random bytes after the magic") << 5;
-        QTest::newRow("future version") << 6;
-        QTest::newRow("version zero") << 7;
-        QTest::newRow("path byte flipped") << 8;
-        QTest::newRow("trailing bytes") << 9;
-        QTest::newRow("path length too large") << 10;
+        const QByteArray valid = MyAliasKit::aliasDataForPath(existing_.path());
+        QVERIFY(MyAliasKit::resolveAliasFromData(valid, nullptr));
+        const qsizetype magic = kAliasRecordMagic.size();
+        QRandomGenerator random(20240611);
+        QByteArray noise(valid.size(), '\0');
+        for (char &byte : noise) {
+            byte = char(random.bounded(256));
+        }
+        const auto with = [&](qsizetype at, int byte) {
+            QByteArray changed = valid;
+            changed[at] = char(byte);
+            return changed;
+        };
+        QTest::newRow("empty") << QByteArray();
+        QTest::newRow("magic only") << kAliasRecordMagic;
+        QTest::newRow("header cut") << valid.left(magic + 10);
+        QTest::newRow("last byte missing") << valid.chopped(1);
+        QTest::newRow("random bytes") << noise;
+        QTest::newRow("random bytes after the magic") << kAliasRecordMagic + noise.mid(magic);
+        QTest::newRow("future version") << with(magic, kAliasRecordVersion + 1);
+        QTest::newRow("version zero") << with(magic, 0);
+        QTest::newRow("path byte flipped")
+            << with(valid.size() - 4, valid.at(valid.size() - 4) ^ 0x20);
+        QTest::newRow("trailing bytes") << valid + "xyz";
+        // The path length field, just before the path, made huge.
+        QTest::newRow("path length too large") << with(magic + 30, 0x7f);
     }
 
     void damagedRecordsAreRefused()
     {
-        QFETCH(int, damage);
-        QTemporaryDir root;
-        QVERIFY(
-            MyAliasKit::resolveAliasFromData(MyAliasKit::aliasDataForPath(root.path()), nullptr));
-        QByteArray record = MyAliasKit::aliasDataForPath(root.path());
-        QRandomGenerator random(20240611);
-        const qsizetype magic = kAliasRecordMagic.size();
-        switch (damage) {
-        case 0:
-            record.clear();
-            break;
-        case 1:
-            record = kAliasRecordMagic;
-            break;
-        case 2:
-            record.truncate(magic + 10);
-            break;
-        case 3:
-            record.chop(1);
-            break;
-        case 4:
-            for (char &byte : record) {
-                byte = char(random.bounded(256));
-            }
-            break;
-        case 5:
-            for (qsizetype i = magic; i < record.size(); ++i) {
-                record[i] = char(random.bounded(256));
-            }
-            break;
-        case 6:
-            record[magic] = char(kAliasRecordVersion + 1);
-            break;
-        case 7:
-            record[magic] = 0;
-            break;
-        case 8:
-            record[record.size() - 4] = char(record.at(record.size() - 4) ^ 0x20);
-            break;
-        case 9:
-            record.append("xyz");
-            break;
-        case 10:
-            // Path length field (just before the path) made huge.
-            record[magic + 30] = char(0x7f);
-            break;
-        }
+        QFETCH(QByteArray, record);
         QString resolved;
         QByteArray changed;
         QVERIFY(!MyAliasKit::resolveAliasFromData(record, &resolved, &changed));
@@ -218,23 +189,23 @@ private slots:
     void searchEndsInLinkLoops()
     {
         QTemporaryDir root;
-        const QString store = root.filePath(QStringLiteral("store"));
-        QVERIFY(QDir().mkpath(store + QStringLiteral("/a/b")));
-        QVERIFY(QFile::link(store, store + QStringLiteral("/a/b/up")));
-        QVERIFY(QFile::link(QStringLiteral("."), store + QStringLiteral("/a/self")));
-        QVERIFY(QFile::link(root.path(), store + QStringLiteral("/root")));
-        const QString folder = store + QStringLiteral("/photos");
+        const QString store = root.filePath(u"store"_s);
+        QVERIFY(QDir().mkpath(store + u"/a/b"_s));
+        QVERIFY(QFile::link(store, store + u"/a/b/up"_s));
+        QVERIFY(QFile::link(u"."_s, store + u"/a/self"_s));
+        QVERIFY(QFile::link(root.path(), store + u"/root"_s));
+        const QString folder = store + u"/photos"_s;
         QVERIFY(QDir().mkpath(folder));
         const QByteArray alias = MyAliasKit::aliasDataForPath(folder);
 
         // Found by its real path, never through a link.
-        QVERIFY(moveItem(folder, store + QStringLiteral("/a/b/photos")));
+        QVERIFY(moveItem(folder, store + u"/a/b/photos"_s));
         QString resolved;
         QVERIFY(MyAliasKit::resolveAliasFromData(alias, &resolved));
-        QCOMPARE(resolved, store + QStringLiteral("/a/b/photos"));
+        QCOMPARE(resolved, store + u"/a/b/photos"_s);
 
         // Gone: the walk through the loops ends with no answer.
-        QVERIFY(QDir(store + QStringLiteral("/a/b/photos")).removeRecursively());
+        QVERIFY(QDir(store + u"/a/b/photos"_s).removeRecursively());
         QVERIFY(!MyAliasKit::resolveAliasFromData(alias, &resolved));
     }
 
@@ -243,7 +214,7 @@ private slots:
         QTemporaryDir root;
         const QByteArray rootBytes = QFile::encodeName(root.path());
         const QByteArray oddFolder = rootBytes + "/store/caf\xe9-\xff";
-        QVERIFY(QDir().mkpath(root.filePath(QStringLiteral("store"))));
+        QVERIFY(QDir().mkpath(root.filePath(u"store"_s)));
         QVERIFY(::mkdir(oddFolder.constData(), 0755) == 0);
         QVERIFY(::mkdir((oddFolder + "/inner").constData(), 0755) == 0);
         // QTemporaryDir cannot name what lies inside to remove it.
@@ -252,12 +223,12 @@ private slots:
             ::rmdir((oddFolder + "/inner").constData());
             ::rmdir(oddFolder.constData());
         });
-        const QString folder = root.filePath(QStringLiteral("store/photos"));
+        const QString folder = root.filePath(u"store/photos"_s);
         QVERIFY(QDir().mkpath(folder));
         const QByteArray alias = MyAliasKit::aliasDataForPath(folder);
 
         // The walk passes such folders on its way.
-        const QString renamed = root.filePath(QStringLiteral("store/zz/photos"));
+        const QString renamed = root.filePath(u"store/zz/photos"_s);
         QVERIFY(moveItem(folder, renamed));
         QString resolved;
         QVERIFY(MyAliasKit::resolveAliasFromData(alias, &resolved));
@@ -276,8 +247,8 @@ private slots:
     {
         QVERIFY(MyAliasKit::aliasDataForPath(QString()).isEmpty());
         QTemporaryDir root;
-        QVERIFY(MyAliasKit::aliasDataForPath(root.filePath(QStringLiteral("missing"))).isEmpty());
-        QVERIFY(MyAliasKit::aliasDataForPath(QStringLiteral("~/surely-missing-here")).isEmpty());
+        QVERIFY(MyAliasKit::aliasDataForPath(root.filePath(u"missing"_s)).isEmpty());
+        QVERIFY(MyAliasKit::aliasDataForPath(u"~/surely-missing-here"_s).isEmpty());
         const QByteArray record = MyAliasKit::aliasDataForPath(root.path());
         QVERIFY(record.startsWith(kAliasRecordMagic));
     }
@@ -293,7 +264,7 @@ private slots:
 
         // No record for a missing path: the earlier one stays.
         const QByteArray before = store.dataForKey(kAliasKey);
-        MyAliasKit::savePath(root.filePath(QStringLiteral("missing")), kAliasKey, &store);
+        MyAliasKit::savePath(root.filePath(u"missing"_s), kAliasKey, &store);
         QCOMPARE(store.dataForKey(kAliasKey), before);
     }
 
@@ -306,23 +277,21 @@ private slots:
         QTest::addColumn<QVariant>("validityAfter"); // invalid = untouched
 
         const QVariant untouched;
-        QTest::newRow("folder in place") << "store/photos"
-                                         << "" << true << "store/photos" << untouched;
-        QTest::newRow("folder renamed")
-            << "store/photos"
-            << "store/photos-old" << true << "store/photos-old" << QVariant(true);
+        QTest::newRow("folder in place")
+            << u"store/photos"_s << QString() << true << u"store/photos"_s << untouched;
+        QTest::newRow("folder renamed") << u"store/photos"_s << u"store/photos-old"_s << true
+                                        << u"store/photos-old"_s << QVariant(true);
         QTest::newRow("folder moved deeper")
-            << "store/photos"
-            << "store/2024/june/photos" << true << "store/2024/june/photos" << QVariant(true);
-        QTest::newRow("folder deleted") << "store/photos"
-                                        << "-" << false << "store/photos" << QVariant(false);
-        QTest::newRow("stored with tilde") << "~/store/photos"
-                                           << "" << true << "store/photos" << QVariant(true);
+            << u"store/photos"_s << u"store/2024/june/photos"_s << true
+            << u"store/2024/june/photos"_s << QVariant(true);
+        QTest::newRow("folder deleted")
+            << u"store/photos"_s << u"-"_s << false << u"store/photos"_s << QVariant(false);
+        QTest::newRow("stored with tilde")
+            << u"~/store/photos"_s << QString() << true << u"store/photos"_s << QVariant(true);
         QTest::newRow("stored with tilde, deleted")
-            << "~/store/photos"
-            << "-" << false << "~/store/photos" << QVariant(false);
-        QTest::newRow("no path stored") << ""
-                                        << "" << false << "" << untouched;
+            << u"~/store/photos"_s << u"-"_s << false << u"~/store/photos"_s << QVariant(false);
+        QTest::newRow("no path stored")
+            << QString() << QString() << false << QString() << untouched;
     }
 
     void validateFolderPref()
@@ -340,7 +309,7 @@ private slots:
             return path.startsWith(QLatin1Char('~')) || path.isEmpty() ? path : root.filePath(path);
         };
 
-        const QString folder = root.filePath(QStringLiteral("store/photos"));
+        const QString folder = root.filePath(u"store/photos"_s);
         QVERIFY(QDir().mkpath(folder));
         Preferences store{QString()};
         if (!stored.isEmpty()) {

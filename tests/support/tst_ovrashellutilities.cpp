@@ -1,3 +1,4 @@
+#include "TestSupport.h"
 #include "platform/Bundle.h"
 #include "support/OvraShellUtilities.h"
 
@@ -5,30 +6,15 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
-const QString kSh = QStringLiteral("/bin/sh");
+const QString kSh = u"/bin/sh"_s;
 
 QStringList shArgs(const QString &script, const QStringList &extra = {})
 {
-    return QStringList{QStringLiteral("-c"), script, QStringLiteral("sh")} + extra;
-}
-
-bool writeScript(const QString &path, const QByteArray &body)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
-        return false;
-    }
-    file.write("#!/bin/sh\n" + body);
-    file.close();
-    return file.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-}
-
-QString readText(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+    return QStringList{u"-c"_s, script, u"sh"_s} + extra;
 }
 
 } // namespace
@@ -40,34 +26,42 @@ class TestOvraShellUtilities : public QObject
 private slots:
     void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
 
-    void exitStatusOne()
+    void outputAndFailure_data()
     {
-        const QStringList args = shArgs(QStringLiteral("printf 'some text'; exit 1"));
-        QCOMPARE(runShellScript2(kSh, args), QStringLiteral("some text"));
-        QCOMPARE(runThisShellScript(kSh, args), QStringLiteral("Task failed."));
+        QTest::addColumn<QString>("script");
+        QTest::addColumn<int>("timeout");
+        QTest::addColumn<QString>("output");   // runShellScript2
+        QTest::addColumn<QString>("answered"); // runThisShellScript
+        const QString failed = u"Task failed."_s;
+        const QString utf8 = u"\u00e9\u20ac ok\n"_s;
+        QTest::newRow("exit status one") << u"printf 'some text'; exit 1"_s
+                                         << kShellDefaultTimeoutMs << u"some text"_s << failed;
+        QTest::newRow("success decoded as UTF-8") << u"printf '\\303\\251\\342\\202\\254 ok\\n'"_s
+                                                  << kShellDefaultTimeoutMs << utf8 << utf8;
+        QTest::newRow("nothing printed is empty, not null")
+            << u"true"_s << kShellDefaultTimeoutMs << u""_s << u""_s;
+        QTest::newRow("hung child is killed, its output kept")
+            << u"printf partial; sleep 30"_s << 500 << u"partial"_s << failed;
     }
 
-    void successAnswersOutputDecodedAsUtf8()
+    void outputAndFailure()
     {
-        const QStringList args = shArgs(QStringLiteral("printf '\\303\\251\\342\\202\\254 ok\\n'"));
-        const QString expected = QStringLiteral("\u00e9\u20ac ok\n");
-        QCOMPARE(runShellScript2(kSh, args), expected);
-        QCOMPARE(runThisShellScript(kSh, args), expected);
-    }
-
-    void nothingPrintedIsEmptyNotNull()
-    {
-        const QString answer = runShellScript2(kSh, shArgs(QStringLiteral("true")));
-        QVERIFY(!answer.isNull());
-        QVERIFY(answer.isEmpty());
+        QFETCH(QString, script);
+        QFETCH(int, timeout);
+        QFETCH(QString, output);
+        QFETCH(QString, answered);
+        const QString got = runShellScript2(kSh, shArgs(script), timeout);
+        QCOMPARE(got, output);
+        QVERIFY(!got.isNull());
+        QCOMPARE(runThisShellScript(kSh, shArgs(script), timeout), answered);
     }
 
     void missingExecutableOrPathAnswersNull_data()
     {
         QTest::addColumn<QString>("path");
         QTest::newRow("empty path") << QString();
-        QTest::newRow("missing") << QStringLiteral("/nonexistent/ovra/no-such-tool");
-        QTest::newRow("folder") << QStringLiteral("/");
+        QTest::newRow("missing") << u"/nonexistent/ovra/no-such-tool"_s;
+        QTest::newRow("folder") << u"/"_s;
     }
 
     void missingExecutableOrPathAnswersNull()
@@ -81,37 +75,29 @@ private slots:
     {
         // Far more than a pipe holds, printed before the child can exit.
         const QString answer =
-            runShellScript2(kSh, shArgs(QStringLiteral("head -c 10485760 /dev/zero | tr '\\0' x")));
+            runShellScript2(kSh, shArgs(u"head -c 10485760 /dev/zero | tr '\\0' x"_s));
         QCOMPARE(answer.size(), 10485760);
-        QVERIFY(answer.startsWith(QStringLiteral("xxxx")));
-        QVERIFY(answer.endsWith(QStringLiteral("xxxx")));
-    }
-
-    void hungChildIsKilledAndItsOutputKept()
-    {
-        const QStringList args = shArgs(QStringLiteral("printf partial; sleep 30"));
-        QCOMPARE(runShellScript2(kSh, args, 500), QStringLiteral("partial"));
-        QCOMPARE(runThisShellScript(kSh, args, 500), QStringLiteral("Task failed."));
+        QVERIFY(answer.startsWith(u"xxxx"_s));
+        QVERIFY(answer.endsWith(u"xxxx"_s));
     }
 
     void argumentsPassVerbatim_data()
     {
         QTest::addColumn<QStringList>("args");
-        QTest::newRow("spaces") << QStringList{QStringLiteral("a b"), QStringLiteral("  c  ")};
-        QTest::newRow("quotes") << QStringList{QStringLiteral("it's"), QStringLiteral("\"q\"")};
-        QTest::newRow("newline") << QStringList{QStringLiteral("line1\nline2")};
-        QTest::newRow("shell syntax")
-            << QStringList{QStringLiteral("$(touch /tmp/ovra-never)"), QStringLiteral("; ls *")};
-        QTest::newRow("empty argument") << QStringList{QString(), QStringLiteral("x")};
-        QTest::newRow("non-ASCII") << QStringList{QStringLiteral("Caf\u00e9 \u65e5\u672c")};
+        QTest::newRow("spaces") << QStringList{u"a b"_s, u"  c  "_s};
+        QTest::newRow("quotes") << QStringList{u"it's"_s, u"\"q\""_s};
+        QTest::newRow("newline") << QStringList{u"line1\nline2"_s};
+        QTest::newRow("shell syntax") << QStringList{u"$(touch /tmp/ovra-never)"_s, u"; ls *"_s};
+        QTest::newRow("empty argument") << QStringList{QString(), u"x"_s};
+        QTest::newRow("non-ASCII") << QStringList{u"Caf\u00e9 \u65e5\u672c"_s};
     }
 
     void argumentsPassVerbatim()
     {
         QFETCH(QStringList, args);
         // Each argument comes back terminated by a NUL byte.
-        const QString answer = runShellScript2(
-            kSh, shArgs(QStringLiteral("for a; do printf '%s\\000' \"$a\"; done"), args));
+        const QString answer =
+            runShellScript2(kSh, shArgs(u"for a; do printf '%s\\000' \"$a\"; done"_s, args));
         QStringList back = answer.split(QChar(0));
         QCOMPARE(back.takeLast(), QString());
         QCOMPARE(back, args);
@@ -121,19 +107,19 @@ private slots:
     {
         QTemporaryDir resources;
         QVERIFY(resources.isValid());
-        QVERIFY(writeScript(resources.filePath(QStringLiteral("touchit.sh")),
-                            "printf done > \"$1\"\n"));
+        QVERIFY(TestSupport::writeScript(resources.filePath(u"touchit.sh"_s),
+                                         "printf done > \"$1\"\n"));
         const Bundle bundle(Bundle::defaultInfoDictionary(), resources.path(), resources.path(),
-                            resources.filePath(QStringLiteral("no-helpers")));
-        const QString target = resources.filePath(QStringLiteral("out file.txt"));
+                            resources.filePath(u"no-helpers"_s));
+        const QString target = resources.filePath(u"out file.txt"_s);
 
-        runShellScript(bundle, QStringLiteral("touchit.sh"), QStringList{target});
+        runShellScript(bundle, u"touchit.sh"_s, QStringList{target});
         QFile out(target);
         QVERIFY(out.open(QIODevice::ReadOnly));
         QCOMPARE(out.readAll(), QByteArray("done"));
 
         // Neither of these may run anything or fail loudly.
-        runShellScript(bundle, QStringLiteral("missing.sh"));
+        runShellScript(bundle, u"missing.sh"_s);
         runShellScript(bundle, QString());
     }
 
@@ -141,19 +127,20 @@ private slots:
     {
         QTemporaryDir fakeBin;
         QVERIFY(fakeBin.isValid());
-        const QString record = fakeBin.filePath(QStringLiteral("opened"));
-        QVERIFY(writeScript(fakeBin.filePath(QStringLiteral("xdg-open")),
-                            "printf '%s' \"$1\" > \"" + QFile::encodeName(record) + "\"\n"));
+        const QString record = fakeBin.filePath(u"opened"_s);
+        QVERIFY(TestSupport::writeScript(fakeBin.filePath(u"xdg-open"_s),
+                                         "printf '%s' \"$1\" > \"" + QFile::encodeName(record) +
+                                             "\"\n"));
         const QByteArray oldPath = qgetenv("PATH");
         qputenv("PATH", QFile::encodeName(fakeBin.path()) + ":/usr/bin:/bin");
-        const QString folder = fakeBin.filePath(QStringLiteral("a folder 'with' \"quotes\""));
+        const QString folder = fakeBin.filePath(u"a folder 'with' \"quotes\""_s);
         const QString answer = runThisShellScript(
             QStringLiteral(OVRA_SOURCE_DIR "/resources/revealInFinder.sh"), QStringList{folder});
         qputenv("PATH", oldPath);
 
         QCOMPARE(answer, QString());
         // xdg-open runs detached, so it may still be writing.
-        QTRY_COMPARE(readText(record), folder);
+        QTRY_COMPARE(QString::fromUtf8(TestSupport::readFile(record)), folder);
     }
 };
 

@@ -1,5 +1,6 @@
 #include "support/PhotoStoreLayout.h"
 
+#include "TestSupport.h"
 #include "platform/Clock.h"
 #include "platform/Preferences.h"
 #include "shell/CommonHeader.h"
@@ -15,32 +16,6 @@
 #include <ctime>
 
 using namespace Qt::StringLiterals;
-
-class TestPhotoStoreLayout : public QObject
-{
-    Q_OBJECT
-private slots:
-    void initTestCase();
-    void cleanup();
-
-    void storeDayName_data();
-    void storeDayName();
-    void otherDayStrings();
-    void dayStepperName_data();
-    void dayStepperName();
-    void codeFolder_data();
-    void codeFolder();
-    void codeFolderForGivenDay();
-    void codeInfoFile();
-    void codeChangesFolderIsCreatedOnce();
-    void codeChangesFolderBlockedByFile();
-    void homeFolders();
-    void fileRules_data();
-    void fileRules();
-
-private:
-    QTemporaryDir home_;
-};
 
 namespace {
 QDateTime local(int y, int mo, int d, int h, int mi, int s = 0)
@@ -67,256 +42,253 @@ struct Store
 };
 } // namespace
 
-void TestPhotoStoreLayout::initTestCase()
+class TestPhotoStoreLayout : public QObject
 {
-    QStandardPaths::setTestModeEnabled(true);
-    QVERIFY(home_.isValid());
-    // Folders under "~" are created by these tests: never in a real home.
-    qputenv("HOME", QFile::encodeName(home_.path()));
-    QCOMPARE(QDir::homePath(), home_.path());
-}
+    Q_OBJECT
+private slots:
+    void initTestCase()
+    {
+        QStandardPaths::setTestModeEnabled(true);
+        QVERIFY(home_.isValid());
+        // Folders under "~" are created by these tests: never in a real home.
+        qputenv("HOME", QFile::encodeName(home_.path()));
+        QCOMPARE(QDir::homePath(), home_.path());
+    }
 
-void TestPhotoStoreLayout::cleanup()
-{
-    Clock::reset();
-}
+    void cleanup() { Clock::reset(); }
 
-void TestPhotoStoreLayout::storeDayName_data()
-{
-    QTest::addColumn<QDateTime>("now");
-    QTest::addColumn<QVariant>("pattern");
-    QTest::addColumn<QString>("expected");
+    void storeDayName_data()
+    {
+        QTest::addColumn<QDateTime>("now");
+        QTest::addColumn<QVariant>("pattern");
+        QTest::addColumn<QString>("expected");
 
-    const QVariant missing;
-    QTest::newRow("02:59:59 is still the day before")
-        << local(2012, 6, 12, 2, 59, 59) << missing << u"2012-06-11"_s;
-    QTest::newRow("03:00 starts the day") << local(2012, 6, 12, 3, 0) << missing << u"2012-06-12"_s;
-    QTest::newRow("late evening") << local(2012, 6, 12, 23, 59, 59) << missing << u"2012-06-12"_s;
-    QTest::newRow("new year's night belongs to the old year")
-        << local(2013, 1, 1, 1, 0) << missing << u"2012-12-31"_s;
-    QTest::newRow("stored pattern")
-        << local(2012, 6, 12, 2, 59) << QVariant(u"yyyyMMdd"_s) << u"20120611"_s;
-    QTest::newRow("stored pattern with blanks and newline")
-        << local(2012, 6, 12, 12, 0) << QVariant(u"  yyyyMMdd\n"_s) << u"20120612"_s;
-    QTest::newRow("week-based year")
-        << local(2019, 12, 30, 10, 0) << QVariant(u"YYYY-MM-dd"_s) << u"2020-12-30"_s;
-    QTest::newRow("blanks only give the root")
-        << local(2012, 6, 12, 12, 0) << QVariant(u" \t\n"_s) << u""_s;
-}
+        const QVariant missing;
+        QTest::newRow("02:59:59 is still the day before")
+            << local(2012, 6, 12, 2, 59, 59) << missing << u"2012-06-11"_s;
+        QTest::newRow("03:00 starts the day")
+            << local(2012, 6, 12, 3, 0) << missing << u"2012-06-12"_s;
+        QTest::newRow("late evening")
+            << local(2012, 6, 12, 23, 59, 59) << missing << u"2012-06-12"_s;
+        QTest::newRow("new year's night belongs to the old year")
+            << local(2013, 1, 1, 1, 0) << missing << u"2012-12-31"_s;
+        QTest::newRow("stored pattern")
+            << local(2012, 6, 12, 2, 59) << QVariant(u"yyyyMMdd"_s) << u"20120611"_s;
+        QTest::newRow("stored pattern with blanks and newline")
+            << local(2012, 6, 12, 12, 0) << QVariant(u"  yyyyMMdd\n"_s) << u"20120612"_s;
+        QTest::newRow("week-based year")
+            << local(2019, 12, 30, 10, 0) << QVariant(u"YYYY-MM-dd"_s) << u"2020-12-30"_s;
+        QTest::newRow("blanks only give the root")
+            << local(2012, 6, 12, 12, 0) << QVariant(u" \t\n"_s) << u""_s;
+    }
 
-void TestPhotoStoreLayout::storeDayName()
-{
-    QFETCH(QDateTime, now);
-    QFETCH(QVariant, pattern);
-    QFETCH(QString, expected);
-    Store store(u"/store"_s, pattern);
-    Clock::setFixed(now);
+    void storeDayName()
+    {
+        QFETCH(QDateTime, now);
+        QFETCH(QVariant, pattern);
+        QFETCH(QString, expected);
+        Store store(u"/store"_s, pattern);
+        Clock::setFixed(now);
 
-    QCOMPARE(getDailyFolderName(&store.prefs), expected);
-    QCOMPARE(getDailyFolderName2(getDailyFolderFormat(&store.prefs)), expected);
-    // The console finds the code in that same day folder.
-    const QString dayFolder = expected.isEmpty() ? u"/store"_s : u"/store/"_s + expected;
-    QCOMPARE(formPathForCodeNew(u"12345678"_s, &store.prefs), dayFolder + u"/12345678"_s);
-}
+        QCOMPARE(getDailyFolderName(&store.prefs), expected);
+        QCOMPARE(getDailyFolderName2(getDailyFolderFormat(&store.prefs)), expected);
+        // The console finds the code in that same day folder.
+        const QString dayFolder = expected.isEmpty() ? u"/store"_s : u"/store/"_s + expected;
+        QCOMPARE(formPathForCodeNew(u"12345678"_s, &store.prefs), dayFolder + u"/12345678"_s);
+    }
 
-void TestPhotoStoreLayout::otherDayStrings()
-{
-    Clock::setFixed(local(2012, 6, 5, 2, 59));
-    // Log days change at 03:00 too, always in the fixed format.
-    QCOMPARE(computeCurrentDaysFolderString2(3, 0), u"2012-06-04"_s);
-    QCOMPARE(computeCurrentDaysFolderString2(0, 0), u"2012-06-05"_s);
-    QCOMPARE(computeCurrentDaysFolderString2(2, 59), u"2012-06-05"_s);
-    QCOMPARE(computeCurrentDaysFolderString2(50, 0), u"2012-06-03"_s);
-    // The folder password's day is the calendar day.
-    QCOMPARE(getTwoDigitDay(), u"05"_s);
-    Clock::setFixed(local(2012, 6, 30, 23, 0));
-    QCOMPARE(getTwoDigitDay(), u"30"_s);
-    QCOMPARE(getDailyFolderName2(u"yyyy-MM-dd-HH"_s), u"2012-06-30-20"_s);
-}
+    void otherDayStrings()
+    {
+        Clock::setFixed(local(2012, 6, 5, 2, 59));
+        // Log days change at 03:00 too, always in the fixed format.
+        QCOMPARE(computeCurrentDaysFolderString2(3, 0), u"2012-06-04"_s);
+        QCOMPARE(computeCurrentDaysFolderString2(0, 0), u"2012-06-05"_s);
+        QCOMPARE(computeCurrentDaysFolderString2(2, 59), u"2012-06-05"_s);
+        QCOMPARE(computeCurrentDaysFolderString2(50, 0), u"2012-06-03"_s);
+        // The folder password's day is the calendar day.
+        QCOMPARE(getTwoDigitDay(), u"05"_s);
+        Clock::setFixed(local(2012, 6, 30, 23, 0));
+        QCOMPARE(getTwoDigitDay(), u"30"_s);
+        QCOMPARE(getDailyFolderName2(u"yyyy-MM-dd-HH"_s), u"2012-06-30-20"_s);
+    }
 
-void TestPhotoStoreLayout::dayStepperName_data()
-{
-    QTest::addColumn<qint64>("daysBack");
-    QTest::addColumn<QVariant>("pattern");
-    QTest::addColumn<QString>("expected");
+    void dayStepperName_data()
+    {
+        QTest::addColumn<qint64>("daysBack");
+        QTest::addColumn<QVariant>("pattern");
+        QTest::addColumn<QString>("expected");
 
-    QTest::newRow("today before 03:00 is the calendar day")
-        << qint64(0) << QVariant(u"yyyy-MM-dd"_s) << u"2012-06-12"_s;
-    QTest::newRow("three days back") << qint64(3) << QVariant(u"yyyy-MM-dd"_s) << u"2012-06-09"_s;
-    QTest::newRow("pattern used untrimmed")
-        << qint64(1) << QVariant(u" yyyyMMdd"_s) << u" 20120611"_s;
-    QTest::newRow("no pattern, no name") << qint64(1) << QVariant() << QString();
-}
+        QTest::newRow("today before 03:00 is the calendar day")
+            << qint64(0) << QVariant(u"yyyy-MM-dd"_s) << u"2012-06-12"_s;
+        QTest::newRow("three days back")
+            << qint64(3) << QVariant(u"yyyy-MM-dd"_s) << u"2012-06-09"_s;
+        QTest::newRow("pattern used untrimmed")
+            << qint64(1) << QVariant(u" yyyyMMdd"_s) << u" 20120611"_s;
+        QTest::newRow("no pattern, no name") << qint64(1) << QVariant() << QString();
+    }
 
-void TestPhotoStoreLayout::dayStepperName()
-{
-    QFETCH(qint64, daysBack);
-    QFETCH(QVariant, pattern);
-    QFETCH(QString, expected);
-    Store store(u"/store"_s, pattern);
-    Clock::setFixed(local(2012, 6, 12, 1, 30));
+    void dayStepperName()
+    {
+        QFETCH(qint64, daysBack);
+        QFETCH(QVariant, pattern);
+        QFETCH(QString, expected);
+        Store store(u"/store"_s, pattern);
+        Clock::setFixed(local(2012, 6, 12, 1, 30));
 
-    QCOMPARE(getDayStepperFolderName(daysBack, &store.prefs), expected);
-    QCOMPARE(getDayStepperFolderName(daysBack, &store.prefs).isNull(), expected.isNull());
-}
+        QCOMPARE(getDayStepperFolderName(daysBack, &store.prefs), expected);
+        QCOMPARE(getDayStepperFolderName(daysBack, &store.prefs).isNull(), expected.isNull());
+    }
 
-void TestPhotoStoreLayout::codeFolder_data()
-{
-    QTest::addColumn<QVariant>("root");
-    QTest::addColumn<QVariant>("alternate");
-    QTest::addColumn<QString>("code");
-    QTest::addColumn<QString>("expected");
+    void codeFolder_data()
+    {
+        QTest::addColumn<QVariant>("root");
+        QTest::addColumn<QVariant>("alternate");
+        QTest::addColumn<QString>("code");
+        QTest::addColumn<QString>("expected");
 
-    const QVariant none;
-    QTest::newRow("today") << QVariant(u"/store"_s) << none << u"12345678"_s
-                           << u"/store/2012-06-11/12345678"_s;
-    QTest::newRow("root with trailing slash")
-        << QVariant(u"/store/"_s) << none << u"ABC"_s << u"/store/2012-06-11/ABC"_s;
-    QTest::newRow("root under ~") << QVariant(u"~/store"_s) << none << u"ABC"_s
-                                  << QDir::homePath() + u"/store/2012-06-11/ABC"_s;
-    QTest::newRow("code kept as written")
-        << QVariant(u"/store"_s) << none << u"aBc 1"_s << u"/store/2012-06-11/aBc 1"_s;
-    QTest::newRow("blank alternate is ignored")
-        << QVariant(u"/store"_s) << QVariant(u"  \n"_s) << u"ABC"_s << u"/store/2012-06-11/ABC"_s;
-    QTest::newRow("alternate with trailing blank")
-        << QVariant(u"/store"_s) << QVariant(u"/store/2012-06-01 "_s) << u"ABC"_s
-        << u"/store/2012-06-01/ABC"_s;
-    QTest::newRow("alternate without root")
-        << none << QVariant(u"/other/day"_s) << u"ABC"_s << u"/other/day/ABC"_s;
-    QTest::newRow("no root, no path") << none << none << u"ABC"_s << QString();
-    QTest::newRow("empty root, no path") << QVariant(u""_s) << none << u"ABC"_s << QString();
-    // A code names one folder: nothing may lead out of the day folder.
-    QTest::newRow("code with slashes")
-        << QVariant(u"/store"_s) << none << u"../../etc"_s << QString();
-    QTest::newRow("code ..") << QVariant(u"/store"_s) << none << u".."_s << QString();
-    QTest::newRow("code .") << QVariant(u"/store"_s) << none << u"."_s << QString();
-    QTest::newRow("empty code") << QVariant(u"/store"_s) << none << QString() << QString();
-}
+        const QVariant none;
+        QTest::newRow("today") << QVariant(u"/store"_s) << none << u"12345678"_s
+                               << u"/store/2012-06-11/12345678"_s;
+        QTest::newRow("root with trailing slash")
+            << QVariant(u"/store/"_s) << none << u"ABC"_s << u"/store/2012-06-11/ABC"_s;
+        QTest::newRow("root under ~") << QVariant(u"~/store"_s) << none << u"ABC"_s
+                                      << QDir::homePath() + u"/store/2012-06-11/ABC"_s;
+        QTest::newRow("code kept as written")
+            << QVariant(u"/store"_s) << none << u"aBc 1"_s << u"/store/2012-06-11/aBc 1"_s;
+        QTest::newRow("blank alternate is ignored") << QVariant(u"/store"_s) << QVariant(u"  \n"_s)
+                                                    << u"ABC"_s << u"/store/2012-06-11/ABC"_s;
+        QTest::newRow("alternate with trailing blank")
+            << QVariant(u"/store"_s) << QVariant(u"/store/2012-06-01 "_s) << u"ABC"_s
+            << u"/store/2012-06-01/ABC"_s;
+        QTest::newRow("alternate without root")
+            << none << QVariant(u"/other/day"_s) << u"ABC"_s << u"/other/day/ABC"_s;
+        QTest::newRow("no root, no path") << none << none << u"ABC"_s << QString();
+        QTest::newRow("empty root, no path") << QVariant(u""_s) << none << u"ABC"_s << QString();
+        // A code names one folder: nothing may lead out of the day folder.
+        QTest::newRow("code with slashes")
+            << QVariant(u"/store"_s) << none << u"../../etc"_s << QString();
+        QTest::newRow("code ..") << QVariant(u"/store"_s) << none << u".."_s << QString();
+        QTest::newRow("code .") << QVariant(u"/store"_s) << none << u"."_s << QString();
+        QTest::newRow("empty code") << QVariant(u"/store"_s) << none << QString() << QString();
+    }
 
-void TestPhotoStoreLayout::codeFolder()
-{
-    QFETCH(QVariant, root);
-    QFETCH(QVariant, alternate);
-    QFETCH(QString, code);
-    QFETCH(QString, expected);
-    Store store(root, QVariant(), alternate);
-    Clock::setFixed(local(2012, 6, 11, 15, 0));
+    void codeFolder()
+    {
+        QFETCH(QVariant, root);
+        QFETCH(QVariant, alternate);
+        QFETCH(QString, code);
+        QFETCH(QString, expected);
+        Store store(root, QVariant(), alternate);
+        Clock::setFixed(local(2012, 6, 11, 15, 0));
 
-    const QString path = formPathForCodeNew(code, &store.prefs);
-    QCOMPARE(path, expected);
-    QCOMPARE(path.isNull(), expected.isNull());
-}
+        const QString path = formPathForCodeNew(code, &store.prefs);
+        QCOMPARE(path, expected);
+        QCOMPARE(path.isNull(), expected.isNull());
+    }
 
-void TestPhotoStoreLayout::codeFolderForGivenDay()
-{
-    Store store(u"/store"_s, QVariant(), u"/elsewhere"_s);
-    // The alternate day folder is only for the shown day.
-    QCOMPARE(formPathForCode(u"ABC"_s, u"2012-06-11"_s, &store.prefs), u"/store/2012-06-11/ABC"_s);
-    QCOMPARE(formPathForCode(u"ABC"_s, u""_s, &store.prefs), u"/store/ABC"_s);
-    // No day name could be made: not the root, no path at all.
-    QVERIFY(formPathForCode(u"ABC"_s, QString(), &store.prefs).isNull());
-    QVERIFY(formPathForCode(u"../ABC"_s, u"2012-06-11"_s, &store.prefs).isNull());
-    Store noRoot(QVariant(), QVariant(), u"/elsewhere"_s);
-    QVERIFY(formPathForCode(u"ABC"_s, u"2012-06-11"_s, &noRoot.prefs).isNull());
-}
+    void codeFolderForGivenDay()
+    {
+        Store store(u"/store"_s, QVariant(), u"/elsewhere"_s);
+        // The alternate day folder is only for the shown day.
+        QCOMPARE(formPathForCode(u"ABC"_s, u"2012-06-11"_s, &store.prefs),
+                 u"/store/2012-06-11/ABC"_s);
+        QCOMPARE(formPathForCode(u"ABC"_s, u""_s, &store.prefs), u"/store/ABC"_s);
+        // No day name could be made: not the root, no path at all.
+        QVERIFY(formPathForCode(u"ABC"_s, QString(), &store.prefs).isNull());
+        QVERIFY(formPathForCode(u"../ABC"_s, u"2012-06-11"_s, &store.prefs).isNull());
+        Store noRoot(QVariant(), QVariant(), u"/elsewhere"_s);
+        QVERIFY(formPathForCode(u"ABC"_s, u"2012-06-11"_s, &noRoot.prefs).isNull());
+    }
 
-void TestPhotoStoreLayout::codeInfoFile()
-{
-    QCOMPARE(codeInfoFilePath(u"/store/2012-06-11/12345678"_s),
-             u"/store/2012-06-11/12345678/12345678.xml"_s);
-    QCOMPARE(codeInfoFilePath(u"/store/2012-06-11/12345678/"_s),
-             u"/store/2012-06-11/12345678/12345678.xml"_s);
-    QVERIFY(codeInfoFilePath(QString()).isNull());
+    void codeInfoFile()
+    {
+        QCOMPARE(codeInfoFilePath(u"/store/2012-06-11/12345678"_s),
+                 u"/store/2012-06-11/12345678/12345678.xml"_s);
+        QCOMPARE(codeInfoFilePath(u"/store/2012-06-11/12345678/"_s),
+                 u"/store/2012-06-11/12345678/12345678.xml"_s);
+        QVERIFY(codeInfoFilePath(QString()).isNull());
 
-    // The name is exact: an info file written in capitals is not this file.
-    QTemporaryDir dir;
-    const QString folder = dir.filePath(u"12345678"_s);
-    QVERIFY(QDir().mkpath(folder));
-    QFile upper(folder + u"/12345678.XML"_s);
-    QVERIFY(upper.open(QIODevice::WriteOnly));
-    upper.close();
-    QVERIFY(!QFileInfo::exists(codeInfoFilePath(folder)));
-}
+        // The name is exact: an info file written in capitals is not this file.
+        QTemporaryDir dir;
+        QVERIFY(TestSupport::writeFile(dir.filePath(u"12345678/12345678.XML"_s), {}));
+        QVERIFY(!QFileInfo::exists(codeInfoFilePath(dir.filePath(u"12345678"_s))));
+    }
 
-void TestPhotoStoreLayout::codeChangesFolderIsCreatedOnce()
-{
-    const QString expected = home_.path() + u"/.Ostrel/CodeChanges"_s;
-    QVERIFY(!QFileInfo::exists(expected));
-    QCOMPARE(createCodeChangesPath(), expected);
-    QVERIFY(QFileInfo(expected).isDir());
-    QFile record(expected + u"/keep.xml"_s);
-    QVERIFY(record.open(QIODevice::WriteOnly));
-    record.close();
-    QCOMPARE(createCodeChangesPath(), expected);
-    QVERIFY(QFileInfo::exists(record.fileName()));
-    QVERIFY(QDir(home_.path() + u"/.Ostrel"_s).removeRecursively());
-}
+    void codeChangesFolderIsCreatedOnceAndNeverOverAFile()
+    {
+        const QString expected = home_.path() + u"/.Ostrel/CodeChanges"_s;
+        QVERIFY(!QFileInfo::exists(expected));
+        QCOMPARE(createCodeChangesPath(), expected);
+        QVERIFY(QFileInfo(expected).isDir());
+        QVERIFY(TestSupport::writeFile(expected + u"/keep.xml"_s, {}));
+        QCOMPARE(createCodeChangesPath(), expected);
+        QVERIFY(QFileInfo::exists(expected + u"/keep.xml"_s));
 
-void TestPhotoStoreLayout::codeChangesFolderBlockedByFile()
-{
-    QVERIFY(QDir().mkpath(home_.path() + u"/.Ostrel"_s));
-    QFile blocker(home_.path() + u"/.Ostrel/CodeChanges"_s);
-    QVERIFY(blocker.open(QIODevice::WriteOnly));
-    blocker.close();
-    QVERIFY(createCodeChangesPath().isNull());
-    QVERIFY(QDir(home_.path() + u"/.Ostrel"_s).removeRecursively());
-}
+        QVERIFY(QDir(expected).removeRecursively());
+        QVERIFY(TestSupport::writeFile(expected, {}));
+        QVERIFY(createCodeChangesPath().isNull());
+        QVERIFY(QDir(home_.path() + u"/.Ostrel"_s).removeRecursively());
+    }
 
-void TestPhotoStoreLayout::homeFolders()
-{
-    const QString home = home_.path();
-    const Bundle named({{kInfoCFBundleExecutable, u"ovra-videowall"_s}}, {}, {}, {});
-    const Bundle onlyName({{kInfoCFBundleName, u"Wall"_s}}, {}, {}, {});
-    const Bundle anonymous({}, {}, {}, {});
-    QCOMPARE(applicationDataFolder(named), home + u"/ovra-videowall"_s);
-    QCOMPARE(applicationDataFolder(onlyName), home + u"/Wall"_s);
-    QCOMPARE(applicationDataFolder(anonymous), home + u"/OvraSlideShow"_s);
-    QCOMPARE(formLocalFolderPath(kLocalSlideShowCurrentFormat, named),
-             home + u"/ovra-videowall/LocalSlideShowFolder/Current"_s);
-    QCOMPARE(formLocalFolderPath(kExtraSlideShowFolderFormat, anonymous),
-             home + u"/OvraSlideShow/ExtraSlideShowFolder"_s);
-    QCOMPARE(getLogFolder(), home + u"/Library/Logs/Ovra"_s);
+    void homeFolders()
+    {
+        const QString home = home_.path();
+        const Bundle named({{kInfoCFBundleExecutable, u"ovra-videowall"_s}}, {}, {}, {});
+        const Bundle onlyName({{kInfoCFBundleName, u"Wall"_s}}, {}, {}, {});
+        const Bundle anonymous({}, {}, {}, {});
+        QCOMPARE(applicationDataFolder(named), home + u"/ovra-videowall"_s);
+        QCOMPARE(applicationDataFolder(onlyName), home + u"/Wall"_s);
+        QCOMPARE(applicationDataFolder(anonymous), home + u"/OvraSlideShow"_s);
+        QCOMPARE(formLocalFolderPath(kLocalSlideShowCurrentFormat, named),
+                 home + u"/ovra-videowall/LocalSlideShowFolder/Current"_s);
+        QCOMPARE(formLocalFolderPath(kExtraSlideShowFolderFormat, anonymous),
+                 home + u"/OvraSlideShow/ExtraSlideShowFolder"_s);
+        QCOMPARE(getLogFolder(), home + u"/Library/Logs/Ovra"_s);
 
-    Preferences prefs{QString()};
-    QVERIFY(getDemoSlidesFolder(&prefs).isNull());
-    prefs.setObject(u"~/Demo/../Slides/"_s, kPrefDemoSlidesPath);
-    QCOMPARE(getDemoSlidesFolder(&prefs), home + u"/Slides"_s);
-}
+        Preferences prefs{QString()};
+        QVERIFY(getDemoSlidesFolder(&prefs).isNull());
+        prefs.setObject(u"~/Demo/../Slides/"_s, kPrefDemoSlidesPath);
+        QCOMPARE(getDemoSlidesFolder(&prefs), home + u"/Slides"_s);
+    }
 
-void TestPhotoStoreLayout::fileRules_data()
-{
-    QTest::addColumn<QString>("path");
-    QTest::addColumn<bool>("hidden");
-    QTest::addColumn<bool>("listPhoto");
-    QTest::addColumn<bool>("demoSlide");
+    void fileRules_data()
+    {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<bool>("hidden");
+        QTest::addColumn<bool>("listPhoto");
+        QTest::addColumn<bool>("demoSlide");
 
-    QTest::newRow("JPG") << u"/d/c/IMG_1.JPG"_s << false << true << true;
-    QTest::newRow("jpg") << u"IMG_1.jpg"_s << false << true << true;
-    QTest::newRow("jpeg") << u"/d/c/IMG_1.jpeg"_s << false << false << true;
-    QTest::newRow("PNG") << u"x.PNG"_s << false << false << true;
-    QTest::newRow("tiff") << u"x.tiff"_s << false << false << true;
-    QTest::newRow("tif") << u"x.tif"_s << false << false << false;
-    QTest::newRow("gif") << u"x.gif"_s << false << false << false;
-    QTest::newRow("xml") << u"/d/c/c.xml"_s << false << false << false;
-    QTest::newRow("no extension") << u"/d/notes"_s << false << false << false;
-    QTest::newRow("double extension") << u"x.jpg.txt"_s << false << false << false;
-    QTest::newRow("hidden photo") << u"/d/c/.hidden.jpg"_s << true << true << true;
-    QTest::newRow("name that is an extension") << u"/d/.jpg"_s << true << false << false;
-    QTest::newRow("hidden folder above") << u"/d/.cache/x.jpg"_s << false << true << true;
-    QTest::newRow("hidden folder") << u"/d/.cache/"_s << true << false << false;
-    QTest::newRow("dot inside") << u"/d/a.b"_s << false << false << false;
-}
+        QTest::newRow("JPG") << u"/d/c/IMG_1.JPG"_s << false << true << true;
+        QTest::newRow("jpg") << u"IMG_1.jpg"_s << false << true << true;
+        QTest::newRow("jpeg") << u"/d/c/IMG_1.jpeg"_s << false << false << true;
+        QTest::newRow("PNG") << u"x.PNG"_s << false << false << true;
+        QTest::newRow("tiff") << u"x.tiff"_s << false << false << true;
+        QTest::newRow("tif") << u"x.tif"_s << false << false << false;
+        QTest::newRow("gif") << u"x.gif"_s << false << false << false;
+        QTest::newRow("xml") << u"/d/c/c.xml"_s << false << false << false;
+        QTest::newRow("no extension") << u"/d/notes"_s << false << false << false;
+        QTest::newRow("double extension") << u"x.jpg.txt"_s << false << false << false;
+        QTest::newRow("hidden photo") << u"/d/c/.hidden.jpg"_s << true << true << true;
+        QTest::newRow("name that is an extension") << u"/d/.jpg"_s << true << false << false;
+        QTest::newRow("hidden folder above") << u"/d/.cache/x.jpg"_s << false << true << true;
+        QTest::newRow("hidden folder") << u"/d/.cache/"_s << true << false << false;
+        QTest::newRow("dot inside") << u"/d/a.b"_s << false << false << false;
+    }
 
-void TestPhotoStoreLayout::fileRules()
-{
-    QFETCH(QString, path);
-    QFETCH(bool, hidden);
-    QFETCH(bool, listPhoto);
-    QFETCH(bool, demoSlide);
-    QCOMPARE(isHiddenFile(path), hidden);
-    QCOMPARE(isListPhotoFile(path), listPhoto);
-    QCOMPARE(isDemoSlideFile(path), demoSlide);
-}
+    void fileRules()
+    {
+        QFETCH(QString, path);
+        QFETCH(bool, hidden);
+        QFETCH(bool, listPhoto);
+        QFETCH(bool, demoSlide);
+        QCOMPARE(isHiddenFile(path), hidden);
+        QCOMPARE(isListPhotoFile(path), listPhoto);
+        QCOMPARE(isDemoSlideFile(path), demoSlide);
+    }
+
+private:
+    QTemporaryDir home_;
+};
 
 int main(int argc, char *argv[])
 {
