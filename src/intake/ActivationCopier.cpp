@@ -7,6 +7,16 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRandomGenerator>
+#include <QScopeGuard>
+
+#include <cerrno>
+#include <cstring>
+
+#include <fcntl.h>
+#include <sys/sendfile.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -24,9 +34,74 @@ QString joinedResult(const QString &folder, QString result)
     return QDir::cleanPath(folder + QLatin1Char('/') + result);
 }
 
+// Closes a descriptor when it goes out of scope.
+struct Descriptor
+{
+    int fd = -1;
+    ~Descriptor()
+    {
+        if (fd >= 0) {
+            ::close(fd);
+        }
+    }
+};
+
+// The kernel copies without a round trip through user space (as cp does).
+bool copyContents(int in, int out, off_t size)
+{
+    while (size > 0) {
+        ssize_t n = ::copy_file_range(in, nullptr, out, nullptr, size_t(size), 0);
+        if (n < 0 && (errno == EXDEV || errno == ENOSYS || errno == EINVAL)) {
+            n = ::sendfile(out, in, nullptr, size_t(size));
+        }
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n <= 0) {
+            return n == 0; // the file got shorter meanwhile: what there was is copied
+        }
+        size -= n;
+    }
+    return true;
+}
+
 } // namespace
 
-bool resetWorkingFolder(const QString &path)
+bool copyFileNoReplace(const QString &source, const QString &destination, QString *error)
+{
+    const QByteArray from = QFile::encodeName(source);
+    const QByteArray to = QFile::encodeName(destination);
+    const QByteArray folder = QFile::encodeName(QFileInfo(destination).absolutePath());
+    Descriptor in{::open(from.constData(), O_RDONLY | O_CLOEXEC)};
+    struct stat info = {};
+    if (in.fd < 0 || ::fstat(in.fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        *error = in.fd < 0 ? QString::fromLocal8Bit(std::strerror(errno))
+                           : QStringLiteral("not a regular file");
+        return false;
+    }
+    // Written unnamed, then linked in: a reader never sees half a photo, and
+    // linking fails when the name exists.
+    Descriptor out{::open(folder.constData(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600)};
+    if (out.fd < 0) {
+        QFile file(source); // a file system without unnamed files
+        const bool copied = file.copy(destination);
+        *error = file.errorString();
+        return copied;
+    }
+    if (!copyContents(in.fd, out.fd, info.st_size) || ::fchmod(out.fd, info.st_mode & 07777) != 0) {
+        *error = QString::fromLocal8Bit(std::strerror(errno));
+        return false;
+    }
+    const QByteArray self = "/proc/self/fd/" + QByteArray::number(out.fd);
+    if (::linkat(AT_FDCWD, self.constData(), AT_FDCWD, to.constData(), AT_SYMLINK_FOLLOW) != 0) {
+        *error = errno == EEXIST ? QStringLiteral("Destination file exists")
+                                 : QString::fromLocal8Bit(std::strerror(errno));
+        return false;
+    }
+    return true;
+}
+
+bool resetWorkingFolder(const QString &path, QString *setAside)
 {
     const QString clean = QDir::cleanPath(path);
     if (path.isEmpty() || QDir::isRelativePath(clean) || clean == QDir::rootPath() ||
@@ -39,7 +114,14 @@ bool resetWorkingFolder(const QString &path)
     if (info.isSymLink() || (info.exists() && !info.isDir())) {
         removed = QFile::remove(clean);
     } else if (info.exists()) {
-        removed = QDir(clean).removeRecursively();
+        const QString aside = QStringLiteral("%1/.%2.old-%3")
+                                  .arg(info.absolutePath(), info.fileName())
+                                  .arg(QRandomGenerator::global()->generate64(), 0, 16);
+        if (setAside && QDir().rename(clean, aside)) {
+            *setAside = aside;
+        } else {
+            removed = QDir(clean).removeRecursively();
+        }
     }
     if (!removed) {
         OvraLog(kLogRemoveItemFailed.arg(clean));
@@ -68,8 +150,15 @@ int copyFoundImages(const ActivationCopyJob &job)
 {
     const QString target = job.workingFolder;
     int count = 0;
+    QString oldFolder;
+    // The previous code's photos go once the display has its first new one.
+    const auto removeOld = qScopeGuard([&oldFolder] {
+        if (!oldFolder.isEmpty()) {
+            QDir(oldFolder).removeRecursively();
+        }
+    });
     if (!job.results.isEmpty()) {
-        if (!resetWorkingFolder(target)) {
+        if (!resetWorkingFolder(target, &oldFolder)) {
             return 0;
         }
         for (const QString &result : job.results) {
@@ -86,15 +175,15 @@ int copyFoundImages(const ActivationCopyJob &job)
             OvraLog(kLogTryingToCopyTo.arg(destination));
             const QString composite =
                 job.compositor ? job.compositor->applyOverlayToSourceItem(source) : QString();
-            QFile file(composite.isEmpty() ? source : composite);
             // Never overwrites: a second photo of the same name is refused.
-            if (file.copy(destination)) {
+            QString error;
+            if (copyFileNoReplace(composite.isEmpty() ? source : composite, destination, &error)) {
                 ++count;
                 if (count == 1 && job.announce) {
                     job.announce();
                 }
             } else {
-                OvraLog(kLogCopyItemError.arg(source, target, file.errorString()));
+                OvraLog(kLogCopyItemError.arg(source, target, error));
             }
         }
     } else {

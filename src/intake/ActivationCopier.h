@@ -28,8 +28,14 @@ int copyFoundImages(const ActivationCopyJob &job);
 
 // Deletes the working folder and creates it empty. Refuses (false, with a log
 // line) a path that is empty, relative, the root or the home folder; a link
-// in its place is removed, never followed.
-bool resetWorkingFolder(const QString &path);
+// in its place is removed, never followed. With setAside, the old folder is
+// only renamed to a hidden sibling named there, for the caller to delete
+// later (the display need not wait for the deletion).
+bool resetWorkingFolder(const QString &path, QString *setAside = nullptr);
+
+// Copies source to destination, which must not exist yet (never replaced).
+// The file appears under its name only once it is complete.
+bool copyFileNoReplace(const QString &source, const QString &destination, QString *error);
 
 // The photos a previous activation left: "jpg" files, any case.
 int countExistingJpegs(const QString &folder);

@@ -99,10 +99,18 @@ BarcodeEntryController::BarcodeEntryController(BarcodeEntryEnvironment environme
 BarcodeEntryController::~BarcodeEntryController()
 {
     fCenter->removeObserver(this);
-    fDistributedCenter->removeObserver(this);
+    // A centre released first took its observers with it.
+    if (fDistributedCenter) {
+        fDistributedCenter->removeObserver(this);
+    }
     ++fCopyState->generation;
     std::unique_lock lock(fCopyState->lock);
     fCopyState->idle.wait(lock, [this] { return fCopyState->running == 0; });
+}
+
+DistributedNotificationCenter *BarcodeEntryController::distributedCenter() const
+{
+    return fDistributedCenter;
 }
 
 Preferences *BarcodeEntryController::store() const

@@ -4,6 +4,7 @@
 #include "platform/Bundle.h"
 
 #include <QObject>
+#include <QPointer>
 #include <QString>
 #include <QStringList>
 #include <QTimer>
@@ -36,12 +37,14 @@ using RecordingAlertPresenter =
 // What the code intake works with; every empty field means the kiosk's own.
 struct BarcodeEntryEnvironment
 {
-    Preferences *store = nullptr;                               // the standard store
-    NotificationCenter *center = nullptr;                       // the default local centre
-    DistributedNotificationCenter *distributedCenter = nullptr; // its own, on the session bus
-    std::optional<Bundle> bundle;                               // the main bundle (photo script)
-    QString tempFolderPath;                                     // "~/tmp/slideshowA"
-    QString desktopFolder;                                      // "~/Desktop/" (overlay pictures)
+    Preferences *store = nullptr;         // the standard store
+    NotificationCenter *center = nullptr; // the default local centre
+    // The process's one channel to the companions, owned by the caller; may go
+    // before the controller. Empty: the controller opens a channel of its own.
+    DistributedNotificationCenter *distributedCenter = nullptr;
+    std::optional<Bundle> bundle;         // the main bundle (photo script)
+    QString tempFolderPath;               // "~/tmp/slideshowA"
+    QString desktopFolder;                // "~/Desktop/" (overlay pictures)
     QString compositePath;                // "/tmp/ConvertedJpgWithOverlay.jpg"
     std::function<int()> screenCount;     // the attached screens
     RecordingAlertPresenter presentAlert; // a QMessageBox
@@ -99,6 +102,8 @@ public:
     QVariantMap displayMessage() const;
 
     OvraPhotoQueryController *photoQuery() const { return _photoQuery.get(); }
+    // The channel the companions' messages arrive on; null once it is gone.
+    DistributedNotificationCenter *distributedCenter() const;
     QString tempFolderPath() const { return fTempFolderPath; }
 
     // The one serial queue of every copy loop ("<bundle id>.currentTaskQueue").
@@ -129,7 +134,7 @@ private:
     BarcodeEntryEnvironment fEnvironment;
     NotificationCenter *fCenter = nullptr;
     std::unique_ptr<DistributedNotificationCenter> fOwnDistributedCenter;
-    DistributedNotificationCenter *fDistributedCenter = nullptr;
+    QPointer<DistributedNotificationCenter> fDistributedCenter;
     std::unique_ptr<OvraPhotoQueryController> _photoQuery;
     std::shared_ptr<OverlayCompositor> fCompositor;
     std::shared_ptr<CopyState> fCopyState;

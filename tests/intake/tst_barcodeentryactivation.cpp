@@ -46,6 +46,7 @@ private slots:
     void overlayFramesMatchingOrientationOnly();
     void tempFolderIsPreparedAndStored();
     void workingFolderResetIsGuarded();
+    void previousPhotosGoWithoutTrace();
 
 private:
     // A stub script answering these lines and writing its arguments down.
@@ -349,6 +350,31 @@ void tst_BarcodeEntryActivation::workingFolderResetIsGuarded()
     QVERIFY(QFileInfo(rig->path(u"home/tmp/linked"_s)).isDir());
     QVERIFY(!QFileInfo(rig->path(u"home/tmp/linked"_s)).isSymLink());
     QVERIFY(QFile::exists(rig->path(u"elsewhere/keep.jpg"_s)));
+}
+
+void tst_BarcodeEntryActivation::previousPhotosGoWithoutTrace()
+{
+    const QString working = rig->path(u"home/tmp/slideshowA"_s);
+    QVERIFY(TestSupport::writeFile(working + u"/OLD.jpg"_s, "old"));
+    QVERIFY(rig->makePhoto(u"src/NEW.jpg"_s, "new"));
+    ActivationCopyJob job;
+    job.results = {u"NEW.jpg"_s};
+    job.folder = rig->path(u"src"_s);
+    job.workingFolder = working;
+    int announced = 0;
+    QStringList atFirstMessage;
+    job.announce = [&] {
+        if (++announced == 1) {
+            atFirstMessage = QDir(working).entryList(QDir::Files | QDir::Hidden);
+        }
+    };
+    QCOMPARE(copyFoundImages(job), 1);
+    QCOMPARE(atFirstMessage, QStringList{u"NEW.jpg"_s});
+    QCOMPARE(TestSupport::readFile(working + u"/NEW.jpg"_s), QByteArray("new"));
+    // Nothing of the old folder is left beside the new one, hidden or not.
+    QCOMPARE(QDir(rig->path(u"home/tmp"_s))
+                 .entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+             QStringList{u"slideshowA"_s});
 }
 
 QTEST_MAIN(tst_BarcodeEntryActivation)

@@ -45,6 +45,7 @@ private slots:
     void previewerCompanion();
     void previewerWhileRecording();
     void companionsOverTheSessionBus();
+    void sharedChannelMayGoFirst();
 
 private:
     void type(const QStringList &keys);
@@ -373,6 +374,18 @@ void tst_BarcodeEntryController::companionsOverTheSessionBus()
         bus, kOvraPreviewerNotification,
         {{kKeyAction, u"newCustomerSittingStarted"_s}, {kKeyValue, u"P42"_s}}));
     QTRY_COMPARE(controller.fCurrentBarcode, u"P42"_s);
+}
+
+void tst_BarcodeEntryController::sharedChannelMayGoFirst()
+{
+    // The kiosk's delegate lends its channel and releases it before the controller.
+    BarcodeEntryController &controller = rig->controller();
+    QCOMPARE(controller.distributedCenter(), rig->distributed.get());
+    rig->distributed.reset();
+    QCOMPARE(controller.distributedCenter(), nullptr);
+    // Local messages still work; the rig destroys the controller afterwards.
+    rig->center.postNotificationName(kNewCustomerId, QVariantMap{{kKeyNewBarcode, u"AFTER"_s}});
+    QCOMPARE(controller.fCurrentBarcode, u"AFTER"_s);
 }
 
 QTEST_MAIN(tst_BarcodeEntryController)

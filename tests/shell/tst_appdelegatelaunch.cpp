@@ -1,9 +1,12 @@
 #include "TestSupport.h"
+#include "intake/BarcodeEntryController.h"
+#include "platform/DistributedNotificationCenter.h"
 #include "platform/Preferences.h"
 #include "shell/AppDelegate.h"
 #include "shell/CommonHeader.h"
 #include "support/MyAliasKit.h"
 
+#include <QDBusConnection>
 #include <QDir>
 #include <QFileInfo>
 #include <QTemporaryDir>
@@ -28,6 +31,7 @@ private slots:
     void oldRootMovesIntoTheFactoryRootOnlyWhenAsked();
     void missingRelaunchHelperKeepsTheKioskUp();
     void transitionMenuListsRandomThenTheChoices();
+    void codeIntakeListensOnTheDelegatesChannel();
 
 private:
     std::unique_ptr<Preferences> store_;
@@ -151,6 +155,29 @@ void TestAppDelegateLaunch::transitionMenuListsRandomThenTheChoices()
     QVERIFY(items.value(1).isEmpty()); // the separator
     QCOMPARE(items.mid(2), store_->stringArrayForKey(kPrefAvailTransitionStyles));
     QCOMPARE(items.size(), 7);
+}
+
+void TestAppDelegateLaunch::codeIntakeListensOnTheDelegatesChannel()
+{
+    {
+        AppDelegate delegate;
+        delegate.applicationDidFinishLaunching();
+        BarcodeEntryController *intake = delegate.barcodeController();
+        QVERIFY(intake);
+        QVERIFY(intake->distributedCenter());
+        QDBusConnection bus = QDBusConnection::sessionBus();
+        if (bus.isConnected()) {
+            gVideoIsRecording = false;
+            QVERIFY(DistributedNotificationCenter::post(
+                bus, kOvraXNotification,
+                {{kKeyAction, u"statusIsRecording"_s}, {kKeySenderApp, u"Ovra-Video.app"_s}}));
+            QTRY_VERIFY(gVideoIsRecording);
+            gVideoIsRecording = false;
+        }
+        // Leaving the scope releases the delegate's channel before the
+        // controller, which must not reach back into it (the sanitizer build
+        // reports it if it does).
+    }
 }
 
 QTEST_GUILESS_MAIN(TestAppDelegateLaunch)
