@@ -11,11 +11,11 @@
 #include "slideshow/zoomedInNSImageView.h"
 #include "support/FolderReference.h"
 #include "support/MyAliasKit.h"
+#include "ui_slideShowWindow.h"
 
 #include <QDir>
 #include <QFileInfo>
 #include <QGuiApplication>
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QScreen>
@@ -29,7 +29,7 @@ slideShowWindowController::slideShowWindowController(int index, QObject *parent)
     connect(&delayTimer_, &QTimer::timeout, this, &slideShowWindowController::endOfStep);
     autoStartTimer_.setSingleShot(true);
     autoStartTimer_.setInterval(kAutoStartDelayMs);
-    connect(&autoStartTimer_, &QTimer::timeout, this, &slideShowWindowController::doAutoStartQueue);
+    connect(&autoStartTimer_, &QTimer::timeout, this, &slideShowWindowController::autoStartFired);
     buildWindow();
     observeNotifications();
     observePreferences();
@@ -69,24 +69,15 @@ QWidget *slideShowWindowController::window() const
 void slideShowWindowController::buildWindow()
 {
     window_ = std::make_unique<borderlessWindow>();
-    window_->setObjectName(kSlideShowWindowLayout + QString::number(fScreenIndex + 1));
-    slideView_ = new SlideshowView(window_.get());
-    slideView_->setObjectName(QStringLiteral("slideView"));
-    ibZoomedInView = new zoomedInNSImageView(window_.get());
-    ibZoomedInView->setObjectName(QStringLiteral("ibZoomedInView"));
-    ibScreenInfoTextField = new QLineEdit(window_.get());
-    ibScreenInfoTextField->setObjectName(QStringLiteral("ibScreenInfoTextField"));
+    ui_ = std::make_unique<Ui::slideShowWindow>();
+    ui_->setupUi(window_.get());
+    slideView_ = ui_->slideView;
+    ibZoomedInView = ui_->ibZoomedInView;
     // A set-up aid of the room-name binding; the console edits the name.
-    ibScreenInfoTextField->hide();
-    ibChildPanel = new QWidget(window_.get());
-    ibChildPanel->setObjectName(QStringLiteral("ibChildPanel"));
+    ibScreenInfoTextField = ui_->ibScreenInfoTextField;
+    ibChildPanel = ui_->ibChildPanel;
     ibChildPanel->setAttribute(Qt::WA_TranslucentBackground);
-    auto *layout = new QHBoxLayout(ibChildPanel);
-    ibZoomedInTextField = new QLabel(ibChildPanel);
-    ibZoomedInTextField->setObjectName(QStringLiteral("ibZoomedInTextField"));
-    ibZoomedInTextField->setStyleSheet(QStringLiteral("color: white; font-size: 18pt;"));
-    layout->addWidget(ibZoomedInTextField);
-    ibChildPanel->resize(ibChildPanel->width(), 40);
+    ibZoomedInTextField = ui_->ibZoomedInTextField;
 }
 
 void slideShowWindowController::awakeFromNib()
@@ -341,6 +332,31 @@ void slideShowWindowController::doneSearchOperation(OvraPhotoQueryController *qu
     if (found.isEmpty()) {
         return;
     }
-    workers_.start([this, found] { slideShowQueue.addToQueueInThread(found); });
+    ++fillsRunning_;
+    workers_.start([this, found] {
+        slideShowQueue.addToQueueInThread(found);
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                --fillsRunning_;
+                if (fillsRunning_ == 0 && autoStartWaitsForFill_) {
+                    autoStartWaitsForFill_ = false;
+                    doAutoStartQueue();
+                }
+            },
+            Qt::QueuedConnection);
+    });
     autoStartTimer_.start();
+}
+
+// Large photos can take longer to check than the auto start waits: a first
+// step on a still empty queue would suspend the display for good, so the
+// start then waits for the queue to be filled.
+void slideShowWindowController::autoStartFired()
+{
+    if (slideShowQueue.isEmpty() && fillsRunning_ > 0) {
+        autoStartWaitsForFill_ = true;
+        return;
+    }
+    doAutoStartQueue();
 }

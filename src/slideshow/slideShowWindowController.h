@@ -24,6 +24,9 @@ class SlideshowView;
 class borderlessWindow;
 class zoomedInNSImageView;
 struct Notification;
+namespace Ui {
+class slideShowWindow;
+}
 
 // One display ("room"): its window on screen `index`, its slide queue and its
 // slideshow loop, driven by local notifications. A slide step decodes the next
@@ -90,6 +93,8 @@ public:
 signals:
     // A slide step handed a photo to the screen (path of the photo).
     void slideShown(const QString &path);
+    // The step chain ended and no next step is requested (suspended or halted).
+    void slideShowEnded();
     // The identify overlay was ordered out.
     void identifyEnded();
 
@@ -117,6 +122,7 @@ private:
     void finishStep(const StepOutcome &outcome);
     void showStepImage(const StepOutcome &outcome);
     void waitDelayThenEnd();
+    void autoStartFired();
     void endOfStep();
     double slideDelay() const;
 
@@ -142,6 +148,7 @@ private:
     std::unique_ptr<randomNumberGenerator> fRandomNumGenerator;
     std::unique_ptr<OvraPhotoQueryController> photoQuery;
     std::unique_ptr<borderlessWindow> window_;
+    std::unique_ptr<Ui::slideShowWindow> ui_; // the window's content
     std::unique_ptr<QWidget> ibIdentifyWindow;
     SlideshowView *slideView_ = nullptr;           // owned by window_
     zoomedInNSImageView *ibZoomedInView = nullptr; // owned by window_
@@ -151,6 +158,8 @@ private:
     QLabel *ibIdentifyInfoTextField2 = nullptr;    // owned by ibIdentifyWindow
     QTimer delayTimer_;
     QTimer autoStartTimer_;
+    int fillsRunning_ = 0; // main thread only
+    bool autoStartWaitsForFill_ = false;
     // Steps and queue fills run here; last member, so it drains first.
     QThreadPool workers_;
 };

@@ -12,6 +12,7 @@
 #include "support/ImageFiles.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QLabel>
 #include <QUrl>
@@ -113,10 +114,12 @@ void slideShowWindowController::finishStep(const StepOutcome &outcome)
         broadcastSlideShowStatus();
         OvraLog(kLogNoPathSetForSlideShow);
         isInsideSlideShowLoop = false;
+        emit slideShowEnded();
         return;
     case StepResult::NoFolder:
         OvraLog(kLogNoPathSetForSlideShow);
         isInsideSlideShowLoop = false;
+        emit slideShowEnded();
         return;
     case StepResult::NothingToShow:
         endOfStep();
@@ -179,6 +182,7 @@ void slideShowWindowController::endOfStep()
         OvraLog(kLogForcingSlideShowEnd.arg(who(), QStringLiteral("endOfStep")));
         ibZoomedInView->setImage(QImage());
         isInsideSlideShowLoop = false;
+        emit slideShowEnded();
         return;
     }
     isInsideSlideShowLoop = false;
@@ -218,6 +222,14 @@ QImage slideShowWindowController::getNSImageFromFilePath(const QString &path, QS
     if (expanded.isEmpty()) {
         return {};
     }
+    // A photo being copied over reads as a JPEG filled up with grey.
+    QFile file(expanded);
+    if (file.open(QIODevice::ReadOnly) && file.peek(2) == QByteArray("\xFF\xD8", 2) &&
+        !jpegHasEndOfImage(file)) {
+        OvraLog(kLogPhotoIncomplete.arg(expanded));
+        return {};
+    }
+    file.close();
     return readImage(expanded, maxSize);
 }
 
