@@ -1,0 +1,64 @@
+// The operator's console: made at launch when wanted, kept on the operator's
+// screen, told when the application comes to the front or leaves it.
+
+#include "shell/AppDelegate.h"
+
+#include "console/MainWindowController.h"
+#include "console/ReAssignCodeWindowController.h"
+#include "platform/NotificationCenter.h"
+#include "platform/Preferences.h"
+#include "shell/CommonHeader.h"
+
+#include <QGuiApplication>
+#include <QMenu>
+#include <QMenuBar>
+#include <QScreen>
+#include <QTimer>
+
+void AppDelegate::openMainWindowIfWanted()
+{
+    if (mainWindowController_ ||
+        !Preferences::standardUserDefaults()->boolForKey(kPrefAlwaysShowMainWindow)) {
+        return;
+    }
+    MainWindowEnvironment environment;
+    environment.relaunch = [this](const QVariant &param) {
+        relaunchApp(param);
+    };
+    mainWindowController_ = std::make_shared<MainWindowController>(this, std::move(environment));
+    MainWindowController *window = mainWindowController_.get();
+    // The operator's screen is the first one; the others belong to the displays.
+    const QList<QScreen *> screens = QGuiApplication::screens();
+    if (!screens.isEmpty()) {
+        window->move(screens.constFirst()->availableGeometry().topLeft());
+    }
+    window->setReassignSheetOpener(ReAssignCodeWindowController::sheetOpener());
+    QMenu *photoDay = window->menuBar()->addMenu(kMenuPhotoDay);
+    photoDay->addAction(watchTodaysFolderAction());
+    photoDay->addAction(tidyLocalSlideShowFolderAction());
+    window->menuBar()->setVisible(menuBarVisible());
+    window->show();
+    QTimer::singleShot(kCenterToMainScreenDelayMs, window,
+                       [window] { window->centerToMainScreen(); });
+
+    auto *app = qobject_cast<QGuiApplication *>(QGuiApplication::instance());
+    if (!app) {
+        return;
+    }
+    connect(app, &QGuiApplication::applicationStateChanged, window, [](Qt::ApplicationState state) {
+        NotificationCenter *center = NotificationCenter::defaultCenter();
+        if (state == Qt::ApplicationActive) {
+            center->postNotificationName(kApplicationDidBecomeActive);
+        } else if (state == Qt::ApplicationInactive) {
+            center->postNotificationName(kApplicationDidResignActive);
+        }
+    });
+    // Screens come and go: the display pop-up follows, and the console goes
+    // back to the operator's screen.
+    const auto screensChanged = [window] {
+        window->handleScreenParametersChanged();
+        window->centerToMainScreen();
+    };
+    connect(app, &QGuiApplication::screenAdded, window, screensChanged);
+    connect(app, &QGuiApplication::screenRemoved, window, screensChanged);
+}

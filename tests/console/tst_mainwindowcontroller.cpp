@@ -1,0 +1,532 @@
+#include "ConsoleTestRig.h"
+#include "TestSupport.h"
+
+#include "console/CodeListModel.h"
+#include "console/CodeListSortProxy.h"
+#include "console/MainWindowDelegate.h"
+#include "console/MyImageBrowserView/MyImageBrowserViewController.h"
+#include "shell/CommonHeader.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QSemaphore>
+#include <QStandardItemModel>
+#include <QTableView>
+#include <QtTest>
+
+#include <sys/time.h>
+#include <thread>
+
+namespace {
+
+QStringList codes(const char *list)
+{
+    return QString::fromLatin1(list).split(QLatin1Char(','), Qt::SkipEmptyParts);
+}
+
+const QDateTime kNow(QDate(2026, 12, 6), QTime(12, 0));
+const QDate kToday(2026, 12, 6);
+
+QStringList listedCodes(const MainWindowController &w)
+{
+    QStringList codes;
+    for (int row = 0; row < w.ibArrayController()->rowCount(); ++row) {
+        codes << w.arrangedEntryAt(row).value(kKeyCode).toString();
+    }
+    return codes;
+}
+
+int rowOf(const MainWindowController &w, const QString &code)
+{
+    return int(listedCodes(w).indexOf(code));
+}
+
+bool setModified(const QString &path, const QDateTime &when)
+{
+    const timeval times[2] = {{time_t(when.toSecsSinceEpoch()), 0},
+                              {time_t(when.toSecsSinceEpoch()), 0}};
+    return ::utimes(QFile::encodeName(path).constData(), times) == 0;
+}
+
+class RoomDelegate : public MainWindowDelegate
+{
+public:
+    std::optional<QString> getSlideshowWindowName(const QString &code) override
+    {
+        if (code == QLatin1String("B")) {
+            return QStringLiteral("B (Garden Room)");
+        }
+        return std::nullopt;
+    }
+};
+
+} // namespace
+
+class TestMainWindowController : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
+    void listsFoldersWithInfoFilesOnly();
+    void unparsableInfoFileListedWithoutCode();
+    void codeStatusFromDelegate();
+    void sortOrders_data();
+    void sortOrders();
+    void countsArriveOnMainThread();
+    void doubleClickRefusedUntilCounted();
+    void startMessageCarriesPopupIndex_data();
+    void startMessageCarriesPopupIndex();
+    void displayPopup_data();
+    void displayPopup();
+    void statusForAnotherDisplayStillUpdatesCodeStatus();
+    void selectionShowsPhotosInBrowser();
+    void scanRefusedWhileOneRuns();
+    void watcherRescanFromAnotherThread();
+    void demoSlides();
+    void reassignmentNeedsPhotos();
+    void versionField_data();
+    void versionField();
+    void centresOnOperatorScreen();
+};
+
+void TestMainWindowController::listsFoldersWithInfoFilesOnly()
+{
+    ConsoleTestRig rig(kNow);
+    const QString day = rig.dayFolder(kToday);
+    rig.makeCode(day, QStringLiteral("A"), 2, QByteArray()); // no info file
+    rig.makeCode(day, QStringLiteral("B"), 2);
+    rig.makeCode(day, QStringLiteral(".hidden"), 2);
+    TestSupport::writeFile(QDir(day).filePath(QStringLiteral("C.xml")), "<data/>"); // a file
+    auto w = rig.makeWindow();
+    QCOMPARE(listedCodes(*w), QStringList{QStringLiteral("B")});
+    const QVariantMap entry = w->arrangedEntryAt(0);
+    QCOMPARE(entry.value(kEntryPathToXmlInfoFile).toString(),
+             QDir(day).filePath(QStringLiteral("B/B.xml")));
+    QCOMPARE(entry.value(kEntryCodeInfo).toMap().value(kKeyName).toString(),
+             QStringLiteral("Party B"));
+    QVERIFY(!entry.value(kEntryCodeInfo).toMap().contains(kEntryQty));
+    QCOMPARE(entry.value(kKeyCodeStatus).toString(), QStringLiteral("B"));
+    QCOMPARE(entry.value(kEntryContentModDate).typeId(), QMetaType::QDateTime);
+    QCOMPARE(rig.store().stringForKey(kPrefPathToAlternateDateFolder), QString());
+}
+
+void TestMainWindowController::unparsableInfoFileListedWithoutCode()
+{
+    ConsoleTestRig rig(kNow);
+    const QString day = rig.dayFolder(kToday);
+    rig.makeCode(day, QStringLiteral("BROKEN"), 1, QByteArray("<data><code>BROKEN</code"));
+    auto w = rig.makeWindow();
+    QCOMPARE(w->codeList()->rowCount(), 1);
+    const QVariantMap entry = w->codeList()->entryAt(0);
+    QVERIFY(!entry.contains(kKeyCode));
+    QVERIFY(!entry.contains(kKeyCodeStatus));
+    QCOMPARE(entry.value(kEntryQty).toString(), kQtyNotCounted);
+    QTRY_COMPARE(w->codeList()->entryAt(0).value(kEntryQty).toString(), QStringLiteral("1"));
+    // Selecting it shows nothing rather than the whole day folder.
+    w->ibCustomerTableView()->selectRow(0);
+    QVERIFY(!w->ibPlayButton()->isEnabled());
+}
+
+void TestMainWindowController::codeStatusFromDelegate()
+{
+    ConsoleTestRig rig(kNow);
+    const QString day = rig.dayFolder(kToday);
+    rig.makeCode(day, QStringLiteral("A"), 1);
+    rig.makeCode(day, QStringLiteral("B"), 1);
+    RoomDelegate delegate;
+    auto w = rig.makeWindow(&delegate);
+    QCOMPARE(w->arrangedEntryAt(rowOf(*w, QStringLiteral("A"))).value(kKeyCodeStatus).toString(),
+             QStringLiteral("A"));
+    QCOMPARE(w->arrangedEntryAt(rowOf(*w, QStringLiteral("B"))).value(kKeyCodeStatus).toString(),
+             QStringLiteral("B (Garden Room)"));
+}
+
+void TestMainWindowController::sortOrders_data()
+{
+    QTest::addColumn<int>("tag");
+    QTest::addColumn<QStringList>("expected");
+    // Made in the order Z, A, M; modified A newest, then Z, then M.
+    QTest::newRow("2: modified, newest first") << 2 << codes("A,Z,M");
+    QTest::newRow("3: created, newest first") << 3 << codes("M,A,Z");
+    QTest::newRow("7: code ascending") << 7 << codes("A,M,Z");
+    QTest::newRow("1: code ascending") << 1 << codes("A,M,Z");
+}
+
+void TestMainWindowController::sortOrders()
+{
+    QFETCH(int, tag);
+    QFETCH(QStringList, expected);
+    ConsoleTestRig rig(kNow);
+    const QString day = rig.dayFolder(kToday);
+    const QString z = rig.makeCode(day, QStringLiteral("Z"), 1);
+    const QString a = rig.makeCode(day, QStringLiteral("A"), 1);
+    const QString m = rig.makeCode(day, QStringLiteral("M"), 1);
+    if (tag == 3) {
+        const QDateTime bz = QFileInfo(z).birthTime(), ba = QFileInfo(a).birthTime(),
+                        bm = QFileInfo(m).birthTime();
+        if (!bz.isValid() || !(bz < ba && ba < bm)) {
+            QSKIP("this file system gives no distinct creation times");
+        }
+    }
+    const QDateTime base = QDateTime::currentDateTime();
+    QVERIFY(setModified(a, base.addSecs(-100)));
+    QVERIFY(setModified(z, base.addSecs(-200)));
+    QVERIFY(setModified(m, base.addSecs(-300)));
+    rig.store().setInteger(tag, kPrefSortListTag);
+    auto w = rig.makeWindow();
+    QCOMPARE(listedCodes(*w), expected);
+    // Changing the order later re-sorts the same list.
+    rig.store().setInteger(tag == 7 ? 2 : 7, kPrefSortListTag);
+    w->doClickOnChangeSortMethod();
+    QCOMPARE(listedCodes(*w), tag == 7 ? codes("A,Z,M") : codes("A,M,Z"));
+}
+
+void TestMainWindowController::countsArriveOnMainThread()
+{
+    ConsoleTestRig rig(kNow);
+    const QString day = rig.dayFolder(kToday);
+    const QString b = rig.makeCode(day, QStringLiteral("B"), 5);
+    TestSupport::writeFile(QDir(b).filePath(QStringLiteral("UPPER.JPG")), "x");
+    TestSupport::writeFile(QDir(b).filePath(QStringLiteral(".hidden.jpg")), "x");
+    TestSupport::writeFile(QDir(b).filePath(QStringLiteral("other.jpeg")), "x");
+    QDir(b).mkdir(QStringLiteral("folder.jpg"));
+    rig.makeCode(day, QStringLiteral("E"), 0);
+    auto w = rig.makeWindow();
+    QSignalSpy complete(w.get(), &MainWindowController::photoCountsComplete);
+    // Nothing is counted before the main loop runs again.
+    QCOMPARE(w->codeList()->uncountedCount(), 2);
+    QVERIFY(w->countingLabel()->text().contains(QStringLiteral("Counting")));
+    QVERIFY(complete.wait(5000));
+    QCOMPARE(w->arrangedEntryAt(rowOf(*w, QStringLiteral("B"))).value(kEntryQty).toString(),
+             QStringLiteral("7"));
+    QCOMPARE(w->arrangedEntryAt(rowOf(*w, QStringLiteral("E"))).value(kEntryQty).toString(),
+             QStringLiteral("0"));
+    QVERIFY(!w->countingLabel()->text().contains(QStringLiteral("Counting")));
+}
+
+void TestMainWindowController::doubleClickRefusedUntilCounted()
+{
+    ConsoleTestRig rig(kNow);
+    const QString day = rig.dayFolder(kToday);
+    rig.makeCode(day, QStringLiteral("B"), 3);
+    rig.makeCode(day, QStringLiteral("E"), 0);
+    auto w = rig.makeWindow();
+    QCOMPARE(w->arrangedEntryAt(0).value(kEntryQty).toString(), kQtyNotCounted);
+    w->doDoubleClickOnTableView(rowOf(*w, QStringLiteral("B")));
+    QVERIFY(rig.posted(kSlideShowParamChanged).isEmpty());
+    QTRY_COMPARE(w->codeList()->uncountedCount(), 0);
+    w->doDoubleClickOnTableView(rowOf(*w, QStringLiteral("E")));
+    QVERIFY(rig.posted(kSlideShowParamChanged).isEmpty());
+    w->doDoubleClickOnTableView(rowOf(*w, QStringLiteral("B")));
+    QCOMPARE(rig.posted(kSlideShowParamChanged).size(), 1);
+    // Nothing selected and nothing clicked: nothing starts.
+    w->ibCustomerTableView()->clearSelection();
+    w->doDoubleClickOnTableView();
+    QCOMPARE(rig.posted(kSlideShowParamChanged).size(), 1);
+}
+
+void TestMainWindowController::startMessageCarriesPopupIndex_data()
+{
+    QTest::addColumn<int>("screens");
+    QTest::addColumn<int>("picked");
+    QTest::addColumn<int>("expected");
+    QTest::newRow("one screen") << 1 << -1 << 0;
+    QTest::newRow("four screens, default") << 4 << -1 << 1;
+    QTest::newRow("four screens, third display picked") << 4 << 3 << 3;
+}
+
+void TestMainWindowController::startMessageCarriesPopupIndex()
+{
+    QFETCH(int, screens);
+    QFETCH(int, picked);
+    QFETCH(int, expected);
+    ConsoleTestRig rig(kNow);
+    rig.screens = screens;
+    const QString b = rig.makeCode(rig.dayFolder(kToday), QStringLiteral("B"), 2);
+    auto w = rig.makeWindow();
+    QTRY_COMPARE(w->codeList()->uncountedCount(), 0);
+    if (picked >= 0) {
+        w->ibPopupButton()->setCurrentIndex(picked);
+        w->doSetupDisplayPopup(w->ibPopupButton());
+        QCOMPARE(
+            rig.posted(kRequestSlideShowStatus).constLast().userInfo.value(kKeyScreenIndex).toInt(),
+            picked);
+    }
+    w->doDoubleClickOnTableView(0);
+    const QList<Notification> starts = rig.posted(kSlideShowParamChanged);
+    QCOMPARE(starts.size(), 1);
+    QCOMPARE(starts[0].userInfo.value(kKeyScreenIndex).toInt(), expected);
+    QCOMPARE(starts[0].userInfo.value(kKeySourcePath).toString(), b);
+}
+
+void TestMainWindowController::displayPopup_data()
+{
+    QTest::addColumn<int>("screens");
+    QTest::addColumn<QStringList>("titles");
+    QTest::addColumn<QList<bool>>("enabled");
+    QTest::addColumn<int>("selected");
+    QTest::newRow("one") << 1 << codes("Display #1") << QList<bool>{true} << 0;
+    QTest::newRow("four") << 4 << codes("Display #1,2. Garden,Display #3,Display #4")
+                          << QList<bool>{false, true, true, true} << 1;
+}
+
+void TestMainWindowController::displayPopup()
+{
+    QFETCH(int, screens);
+    QFETCH(QStringList, titles);
+    QFETCH(QList<bool>, enabled);
+    QFETCH(int, selected);
+    ConsoleTestRig rig(kNow);
+    rig.screens = screens;
+    rig.store().setObject(QStringLiteral("Garden"), QStringLiteral("prefNameOfDisplay2"));
+    auto w = rig.makeWindow();
+    QComboBox *popup = w->ibPopupButton();
+    auto *model = qobject_cast<QStandardItemModel *>(popup->model());
+    QVERIFY(model);
+    QCOMPARE(popup->count(), titles.size());
+    for (int i = 0; i < titles.size(); ++i) {
+        QCOMPARE(popup->itemText(i), titles[i]);
+        QCOMPARE(model->item(i)->isEnabled(), enabled[i]);
+        const QVariantMap entry = w->ibPopupArrayController()[i].toMap();
+        QCOMPARE(entry.value(kKeyDisplayName).toString(), titles[i]);
+        QCOMPARE(entry.value(kKeyScreenIndex).toInt(), i);
+        QCOMPARE(entry.value(kKeyEnableItem).toBool(), bool(enabled[i]));
+    }
+    QCOMPARE(popup->currentIndex(), selected);
+    // A screen unplugged: the pop-up follows and the chooser is told.
+    rig.screens = 1;
+    rig.center().postNotificationName(kApplicationDidChangeScreenParameters);
+    QCOMPARE(popup->count(), 1);
+    QCOMPARE(popup->currentIndex(), 0);
+    QCOMPARE(rig.posted(kUpdateWindow).size(), 1);
+}
+
+void TestMainWindowController::statusForAnotherDisplayStillUpdatesCodeStatus()
+{
+    ConsoleTestRig rig(kNow);
+    rig.screens = 4;
+    rig.makeCode(rig.dayFolder(kToday), QStringLiteral("B"), 1);
+    auto w = rig.makeWindow();
+    QCOMPARE(w->ibPopupButton()->currentIndex(), 1);
+    // From a slideshow thread, for display index 2 while the pop-up shows 1.
+    std::thread([&rig] {
+        rig.center().postNotificationName(kSlideShowStatus, QVariant(),
+                                          {{kKeyScreenIndex, 2},
+                                           {kKeyMesg, kMesgSlideShowRunning},
+                                           {kKeyCode, QStringLiteral("b")},
+                                           {kKeyCodeStatus, QStringLiteral("B (Room 3)")},
+                                           {kKeyScreenIsPlaying, true}});
+    }).join();
+    QTRY_COMPARE(w->codeList()->entryAt(0).value(kKeyCodeStatus).toString(),
+                 QStringLiteral("B (Room 3)"));
+    QCOMPARE(w->ibSlideShowStatusTextField()->text(), QString());
+    QVERIFY(!rig.store().objectForKey(QStringLiteral("prefDisplayStatus3")).isValid());
+
+    rig.center().postNotificationName(kSlideShowStatus, QVariant(),
+                                      {{kKeyScreenIndex, 1}, {kKeyMesg, kMesgSlideShowNotRunning}});
+    QCOMPARE(rig.store().stringForKey(QStringLiteral("prefDisplayStatus2")),
+             kMesgSlideShowNotRunning);
+    QCOMPARE(w->ibSlideShowStatusTextField()->text(), kMesgSlideShowNotRunning);
+    // The field follows the stored status.
+    rig.store().setObject(kMesgSlideShowRunning, QStringLiteral("prefDisplayStatus2"));
+    QCOMPARE(w->ibSlideShowStatusTextField()->text(), kMesgSlideShowRunning);
+    // No screen index: no display.
+    rig.center().postNotificationName(kSlideShowStatus, QVariant(),
+                                      {{kKeyMesg, QStringLiteral("x")}});
+    QCOMPARE(w->ibSlideShowStatusTextField()->text(), kMesgSlideShowRunning);
+}
+
+void TestMainWindowController::selectionShowsPhotosInBrowser()
+{
+    ConsoleTestRig rig(kNow);
+    const QString day = rig.dayFolder(kToday);
+    rig.makeCode(day, QStringLiteral("A"), 0);
+    rig.makeCode(day, QStringLiteral("B"), 4);
+    auto w = rig.makeWindow();
+    MyImageBrowserViewController *browser = w->fImageBrowserViewController();
+    QVERIFY(browser);
+    w->ibCustomerTableView()->selectRow(rowOf(*w, QStringLiteral("B")));
+    QCOMPARE(w->fLastSelectedCode(), QStringLiteral("B"));
+    QTRY_COMPARE(browser->images().size(), 4);
+    QVERIFY(w->ibPlayButton()->isEnabled());
+    QVERIFY(w->ibReassingnButton()->isEnabled());
+    w->ibCustomerTableView()->selectRow(rowOf(*w, QStringLiteral("A")));
+    QTRY_VERIFY(!w->ibPlayButton()->isEnabled());
+    QTRY_COMPARE(browser->images().size(), 0);
+    w->ibCustomerTableView()->clearSelection();
+    QCOMPARE(w->fLastSelectedCode(), kPleaseSelectFromAbove);
+    QVERIFY(!w->ibReassingnButton()->isEnabled());
+}
+
+void TestMainWindowController::scanRefusedWhileOneRuns()
+{
+    ConsoleTestRig rig(kNow);
+    rig.makeCode(rig.dayFolder(kToday), QStringLiteral("B"), 1);
+    QSemaphore entered;
+    QSemaphore release;
+    std::atomic_bool block{false};
+    rig.readCodeInfo = [&](const QString &path) {
+        if (block.exchange(false)) {
+            entered.release();
+            release.acquire();
+        }
+        return CodeFolderScan::readCodeInfo(path);
+    };
+    auto w = rig.makeWindow();
+    QCOMPARE(w->codeList()->rowCount(), 1);
+    rig.makeCode(rig.dayFolder(kToday), QStringLiteral("C"), 1);
+    block = true;
+    std::thread scanner([&w] { QVERIFY(w->scanFolderAgain()); });
+    QVERIFY(entered.tryAcquire(1, 5000));
+    QVERIFY(w->isInsideScanning());
+    QVERIFY(!w->scanFolderAgain());
+    release.release();
+    scanner.join();
+    QTRY_COMPARE(w->codeList()->rowCount(), 2);
+    QVERIFY(!w->isInsideScanning());
+    QVERIFY(w->scanFolderAgain());
+}
+
+void TestMainWindowController::watcherRescanFromAnotherThread()
+{
+    ConsoleTestRig rig(kNow);
+    rig.makeCode(rig.dayFolder(kToday), QStringLiteral("B"), 1);
+    auto w = rig.makeWindow();
+    QCOMPARE(w->codeList()->rowCount(), 1);
+    rig.makeCode(rig.dayFolder(kToday), QStringLiteral("C"), 2);
+    QSignalSpy shown(w.get(), &MainWindowController::codeListShown);
+    std::thread([&rig] {
+        rig.center().postNotificationName(kWatcherItemChanged, QVariant(),
+                                          {{kKeyWatchPath, rig.root()}});
+    }).join();
+    QVERIFY(shown.wait(5000));
+    QCOMPARE(listedCodes(*w), (codes("B,C")));
+    QTRY_COMPARE(w->codeList()->uncountedCount(), 0);
+}
+
+void TestMainWindowController::demoSlides()
+{
+    ConsoleTestRig rig(kNow);
+    rig.screens = 2;
+    const QString demo = QDir(rig.root()).filePath(QStringLiteral("Demo"));
+    QDir().mkpath(demo);
+    rig.store().setObject(demo, kPrefDemoSlidesPath);
+    auto w = rig.makeWindow();
+    w->show();
+    w->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(w.get()));
+    w->ibCustomerTableView()->setFocus();
+    QTRY_VERIFY(w->ibCustomerTableView()->hasFocus());
+
+    TestSupport::writeFile(QDir(demo).filePath(QStringLiteral("notes.txt")), "x");
+    TestSupport::writeFile(QDir(demo).filePath(QStringLiteral(".hidden.jpg")), "x");
+    w->doDemoSlides();
+    QCOMPARE(rig.alerts.size(), 1);
+    QCOMPARE(rig.alerts[0].title, QStringLiteral("NO DEMO IMAGES..."));
+    QCOMPARE(
+        rig.alerts[0].text,
+        QStringLiteral("Please put at least one demo image into the folder:\n\"%1\"").arg(demo));
+    QCOMPARE(rig.alerts[0].button, QStringLiteral("OK"));
+    QVERIFY(rig.posted(kSlideShowParamChanged).isEmpty());
+
+    TestSupport::writeFile(QDir(demo).filePath(QStringLiteral("slide.TIFF")), "x");
+    w->doDemoSlides();
+    QCOMPARE(rig.alerts.size(), 1);
+    const QList<Notification> starts = rig.posted(kSlideShowParamChanged);
+    QCOMPARE(starts.size(), 1);
+    QCOMPARE(starts[0].userInfo.value(kKeyScreenIndex).toInt(), 1);
+    QCOMPARE(starts[0].userInfo.value(kKeySourcePath).toString(), demo);
+}
+
+void TestMainWindowController::reassignmentNeedsPhotos()
+{
+    ConsoleTestRig rig(kNow);
+    const QString day = rig.dayFolder(kToday);
+    rig.makeCode(day, QStringLiteral("A"), 0);
+    rig.makeCode(day, QStringLiteral("B"), 2);
+    auto w = rig.makeWindow();
+    QVariantMap opened;
+    w->setReassignSheetOpener(
+        [&opened](MainWindowController *, const QVariantMap &p) { opened = p; });
+    w->ibCustomerTableView()->selectRow(rowOf(*w, QStringLiteral("A")));
+    QTRY_COMPARE(w->fLastSelectedCode(), QStringLiteral("A"));
+    w->doChangeCode();
+    QCOMPARE(rig.alerts.size(), 1);
+    QCOMPARE(rig.alerts[0].title,
+             QStringLiteral("Please Select a Code that has at least one image..."));
+    QCOMPARE(rig.alerts[0].text, QStringLiteral("There is no image for this code = A"));
+    QVERIFY(opened.isEmpty());
+
+    w->ibCustomerTableView()->selectRow(rowOf(*w, QStringLiteral("B")));
+    QTRY_COMPARE(w->fImageBrowserViewController()->images().size(), 2);
+    w->doChangeCode();
+    QCOMPARE(opened.value(kReassignParamOldCode).toString(), QStringLiteral("B"));
+    QCOMPARE(opened.value(kReassignParamImagesList).toStringList().size(), 2);
+    QCOMPARE(opened.value(kReassignParamCurrentInfo).toMap().value(kKeyCode).toString(),
+             QStringLiteral("B"));
+    QCOMPARE(opened.value(kReassignParamPathToPhotos).toString(),
+             QDir(day).filePath(QStringLiteral("B")));
+    QCOMPARE(opened.value(kReassignParamArrayController).value<QObject *>(),
+             static_cast<QObject *>(w->codeList()));
+
+    // Photos moved: the list is read again and the row stays selected.
+    const int row = w->selectedRow();
+    rig.makeCode(day, QStringLiteral("C"), 1);
+    w->sheetDidEnd(kReassignReturnMoved);
+    QCOMPARE(w->codeList()->rowCount(), 3);
+    QCOMPARE(w->selectedRow(), row);
+}
+
+void TestMainWindowController::versionField_data()
+{
+    QTest::addColumn<QVariantMap>("info");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("short version")
+        << QVariantMap{{kInfoCFBundleShortVersionString, QStringLiteral("2.1")},
+                       {kInfoDTXcode, QStringLiteral("GNU-12")},
+                       {kInfoDTSDKName, QStringLiteral("Qt-6.4.2")}}
+        << QStringLiteral("Version: 2.1 [xc-GNU-12 sdk-Qt-6.4.2]");
+    QTest::newRow("get-info string")
+        << QVariantMap{{kInfoCFBundleGetInfoString, QStringLiteral("Ovra 2")},
+                       {kInfoDTXcode, QStringLiteral("X")}}
+        << QStringLiteral("Ovra 2 [xc-X sdk-]");
+    QTest::newRow("nothing") << QVariantMap{} << QStringLiteral("Unknown Version [xc- sdk-]");
+}
+
+void TestMainWindowController::versionField()
+{
+    QFETCH(QVariantMap, info);
+    QFETCH(QString, expected);
+    QCOMPARE(MainWindowController::versionFieldText(info), expected);
+}
+
+void TestMainWindowController::centresOnOperatorScreen()
+{
+    ConsoleTestRig rig(kNow);
+    MainWindowEnvironment env = rig.environment();
+    env.mainScreenFrame = [] {
+        return QRect(100, 40, 1280, 800);
+    };
+    MainWindowController w(nullptr, env);
+    QCOMPARE(w.ibVersionTextField()->text(),
+             QStringLiteral("Version: 1.2.3 [xc-GNU-12 sdk-Qt-6.4.2]"));
+    w.resize(800, 600);
+    w.move(3000, 2000);
+    w.centerToMainScreen();
+    QVERIFY(QRect(100, 40, 1280, 800).contains(w.frameGeometry()));
+    QCOMPARE(w.frameGeometry().center().x(), 100 + 640 - 1);
+    // Already on the screen: left where it is.
+    w.move(120, 60);
+    w.centerToMainScreen();
+    QCOMPARE(w.pos(), QPoint(120, 60));
+    // Larger than the screen: fitted.
+    w.resize(2000, 1200);
+    w.move(0, 0);
+    w.centerToMainScreen();
+    QVERIFY(QRect(100, 40, 1280, 800).contains(w.frameGeometry()));
+}
+
+QTEST_MAIN(TestMainWindowController)
+#include "tst_mainwindowcontroller.moc"

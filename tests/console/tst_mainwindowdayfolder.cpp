@@ -1,0 +1,210 @@
+#include "ConsoleTestRig.h"
+
+#include "console/CodeListModel.h"
+#include "console/CodeListSortProxy.h"
+#include "console/MyImageBrowserView/MyImageBrowserViewController.h"
+#include "shell/CommonHeader.h"
+
+#include <QComboBox>
+#include <QSpinBox>
+#include <QTableView>
+#include <QtTest>
+
+namespace {
+
+QStringList codes(const char *list)
+{
+    return QString::fromLatin1(list).split(QLatin1Char(','), Qt::SkipEmptyParts);
+}
+
+const QDateTime kNoon(QDate(2026, 12, 6), QTime(12, 0));
+
+QStringList listedCodes(const MainWindowController &w)
+{
+    QStringList codes;
+    for (int row = 0; row < w.ibArrayController()->rowCount(); ++row) {
+        codes << w.arrangedEntryAt(row).value(kKeyCode).toString();
+    }
+    return codes;
+}
+
+} // namespace
+
+class TestMainWindowDayFolder : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
+    void opensOnToday();
+    void stepper_data();
+    void stepper();
+    void missingDayShowsEmptyView();
+    void todayComesBack();
+    void otherDayThroughOpenPanel_data();
+    void otherDayThroughOpenPanel();
+    void openPanelNeedsRoot();
+    void beforeThreeTheStoreDayIsListed_data();
+    void beforeThreeTheStoreDayIsListed();
+    void focusChanges();
+};
+
+void TestMainWindowDayFolder::opensOnToday()
+{
+    ConsoleTestRig rig(kNoon);
+    rig.store().setObject(QStringLiteral("/somewhere/else"), kPrefPathToAlternateDateFolder);
+    rig.store().setInteger(101, kPrefSelectedTagForDateFolder);
+    rig.makeCode(rig.dayFolder(kNoon.date()), QStringLiteral("T"), 1);
+    auto w = rig.makeWindow();
+    QCOMPARE(listedCodes(*w), QStringList{QStringLiteral("T")});
+    QVERIFY(!rig.store().objectForKey(kPrefPathToAlternateDateFolder).isValid());
+    QCOMPARE(rig.store().integerForKey(kPrefSelectedTagForDateFolder), 0);
+    // The first code is selected and its photos are on their way.
+    QCOMPARE(w->fLastSelectedCode(), QStringLiteral("T"));
+    QTRY_COMPARE(w->fImageBrowserViewController()->images().size(), 1);
+}
+
+void TestMainWindowDayFolder::stepper_data()
+{
+    QTest::addColumn<int>("value");
+    QTest::addColumn<int>("daysBack");
+    QTest::newRow("-3") << -3 << 3;
+    QTest::newRow("3") << 3 << 3;
+    QTest::newRow("75 is capped at 60") << 75 << 60;
+    QTest::newRow("60") << 60 << 60;
+}
+
+void TestMainWindowDayFolder::stepper()
+{
+    QFETCH(int, value);
+    QFETCH(int, daysBack);
+    // 01:30: whole days back from now, without the three-hour day shift.
+    ConsoleTestRig rig(QDateTime(QDate(2026, 12, 6), QTime(1, 30)));
+    const QDate day = QDate(2026, 12, 6).addDays(-daysBack);
+    rig.makeCode(rig.dayFolder(day), QStringLiteral("OLD"), 2);
+    rig.makeCode(rig.dayFolder(day.addDays(-1)), QStringLiteral("WRONG"), 2);
+    auto w = rig.makeWindow();
+    w->ibClickedOnStepperForDate(value);
+    QCOMPARE(rig.store().stringForKey(kPrefPathToAlternateDateFolder), rig.dayFolder(day));
+    QCOMPARE(listedCodes(*w), QStringList{QStringLiteral("OLD")});
+    QCOMPARE(rig.store().objectForKey(kPrefSelectedDateString).toDateTime(),
+             QDateTime(QDate(2026, 12, 6), QTime(1, 30)).addDays(-daysBack));
+    QCOMPARE(w->fLastSelectedCode(), kPleaseSelectFromAbove);
+    QCOMPARE(w->dailyFolderPopup()->currentData().toInt(), kDayFolderTagOtherDay);
+}
+
+void TestMainWindowDayFolder::missingDayShowsEmptyView()
+{
+    ConsoleTestRig rig(kNoon);
+    rig.makeCode(rig.dayFolder(kNoon.date()), QStringLiteral("T"), 1);
+    auto w = rig.makeWindow();
+    QTRY_COMPARE(w->fImageBrowserViewController()->images().size(), 1);
+    w->ibClickedOnStepperForDate(2);
+    QCOMPARE(w->codeList()->rowCount(), 0);
+    QCOMPARE(w->fImageBrowserViewController()->images().size(), 0);
+    // The missing folder stays chosen: a rescan lists nothing either.
+    QCOMPARE(rig.store().stringForKey(kPrefPathToAlternateDateFolder),
+             rig.dayFolder(kNoon.date().addDays(-2)));
+    QVERIFY(w->scanFolderAgain());
+    QCOMPARE(w->codeList()->rowCount(), 0);
+}
+
+void TestMainWindowDayFolder::todayComesBack()
+{
+    ConsoleTestRig rig(kNoon);
+    rig.makeCode(rig.dayFolder(kNoon.date()), QStringLiteral("T"), 1);
+    rig.makeCode(rig.dayFolder(kNoon.date().addDays(-1)), QStringLiteral("Y"), 1);
+    auto w = rig.makeWindow();
+    w->dayStepper()->setValue(1);
+    QCOMPARE(rig.store().integerForKey(kPrefDayStepperValue), 1);
+    QCOMPARE(listedCodes(*w), QStringList{QStringLiteral("Y")});
+    w->ibClickOnTodayFolder();
+    QCOMPARE(listedCodes(*w), QStringList{QStringLiteral("T")});
+    QVERIFY(!rig.store().objectForKey(kPrefPathToAlternateDateFolder).isValid());
+    QCOMPARE(rig.store().integerForKey(kPrefDayStepperValue), 0);
+    QCOMPARE(w->dayStepper()->value(), 0);
+    // Today's folder missing: an empty list.
+    QDir(rig.dayFolder(kNoon.date())).removeRecursively();
+    w->ibClickOnTodayFolder();
+    QCOMPARE(w->codeList()->rowCount(), 0);
+}
+
+void TestMainWindowDayFolder::otherDayThroughOpenPanel_data()
+{
+    QTest::addColumn<int>("result");
+    QTest::addColumn<QStringList>("expected");
+    QTest::newRow("confirmed") << 1 << codes("P1,P2");
+    QTest::newRow("cancelled") << 0 << codes("T");
+}
+
+void TestMainWindowDayFolder::otherDayThroughOpenPanel()
+{
+    QFETCH(int, result);
+    QFETCH(QStringList, expected);
+    ConsoleTestRig rig(kNoon);
+    rig.makeCode(rig.dayFolder(kNoon.date()), QStringLiteral("T"), 1);
+    // Any folder will do: its sub-folders with info files are listed as codes.
+    const QString picked = QDir(rig.root()).filePath(QStringLiteral("party/archive"));
+    rig.makeCode(picked, QStringLiteral("P1"), 1);
+    rig.makeCode(picked, QStringLiteral("P2"), 1);
+    rig.panelResult = result;
+    rig.panelFolder = picked;
+    auto w = rig.makeWindow();
+    w->ibHandleDailyFolderPopup(kDayFolderTagOtherDay);
+    QCOMPARE(rig.panelStartFolders, QStringList{rig.root()});
+    QCOMPARE(listedCodes(*w), expected);
+    QCOMPARE(rig.store().stringForKey(kPrefPathToAlternateDateFolder),
+             result == 1 ? picked : QString());
+    w->ibHandleDailyFolderPopup(kDayFolderTagToday);
+    QCOMPARE(listedCodes(*w), QStringList{QStringLiteral("T")});
+    QVERIFY(!rig.store().objectForKey(kPrefPathToAlternateDateFolder).isValid());
+}
+
+void TestMainWindowDayFolder::openPanelNeedsRoot()
+{
+    ConsoleTestRig rig(kNoon);
+    rig.store().removeObjectForKey(kPrefSlideShowPath);
+    auto w = rig.makeWindow();
+    w->ibHandleDailyFolderPopup(kDayFolderTagOtherDay);
+    QVERIFY(rig.panelStartFolders.isEmpty());
+    QCOMPARE(w->codeList()->rowCount(), 0);
+}
+
+void TestMainWindowDayFolder::beforeThreeTheStoreDayIsListed_data()
+{
+    QTest::addColumn<bool>("calendarDayExists");
+    QTest::addColumn<QStringList>("expected");
+    QTest::newRow("calendar day folder exists") << true << codes("Y");
+    QTest::newRow("calendar day folder missing") << false << QStringList();
+}
+
+void TestMainWindowDayFolder::beforeThreeTheStoreDayIsListed()
+{
+    QFETCH(bool, calendarDayExists);
+    QFETCH(QStringList, expected);
+    ConsoleTestRig rig(QDateTime(QDate(2026, 12, 6), QTime(1, 30)));
+    rig.makeCode(rig.dayFolder(QDate(2026, 12, 5)), QStringLiteral("Y"), 1);
+    if (calendarDayExists) {
+        QDir().mkpath(rig.dayFolder(QDate(2026, 12, 6)));
+    }
+    auto w = rig.makeWindow();
+    QCOMPARE(listedCodes(*w), expected);
+}
+
+void TestMainWindowDayFolder::focusChanges()
+{
+    ConsoleTestRig rig(kNoon);
+    rig.makeCode(rig.dayFolder(kNoon.date()), QStringLiteral("T"), 1);
+    rig.makeCode(rig.dayFolder(kNoon.date().addDays(-1)), QStringLiteral("Y"), 1);
+    auto w = rig.makeWindow();
+    w->ibClickedOnStepperForDate(1);
+    QCOMPARE(listedCodes(*w), QStringList{QStringLiteral("Y")});
+    rig.makeCode(rig.dayFolder(kNoon.date().addDays(-1)), QStringLiteral("Z"), 1);
+    rig.center().postNotificationName(kApplicationDidBecomeActive);
+    QCOMPARE(listedCodes(*w), (codes("Y,Z")));
+    rig.center().postNotificationName(kApplicationDidResignActive);
+    QCOMPARE(listedCodes(*w), QStringList{QStringLiteral("T")});
+}
+
+QTEST_MAIN(TestMainWindowDayFolder)
+#include "tst_mainwindowdayfolder.moc"
