@@ -1,5 +1,6 @@
 #pragma once
 
+#include "console/MainWindowDelegate.h"
 #include "shell/LocalFolderPaths.h"
 
 #include <QDateTime>
@@ -13,6 +14,9 @@
 #include <vector>
 
 class BarcodeEntryController;
+class OperatorDialogs;
+class PrefWindowController;
+class SelectDisplayWindowController;
 class Bundle;
 class DistributedNotificationCenter;
 class OvraPhotoQueryController;
@@ -24,7 +28,7 @@ struct Notification;
 // The application's delegate: owns everything that lives for the whole run and
 // brings the kiosk up in its fixed order. Its work is spread over several
 // files, one per area (AppDelegate*.cpp).
-class AppDelegate : public QObject
+class AppDelegate : public QObject, public MainWindowDelegate
 {
     Q_OBJECT
 public:
@@ -87,11 +91,91 @@ public:
     // The next 06:05 after `now` (today's unless now is already past it).
     static QDateTime relaunchTriggerDate(const QDateTime &now);
     // Starts the relaunch helper and quits; false (and stays up) when the
-    // helper cannot be started.
+    // helper cannot be started. Under the systemd unit it quits with the
+    // restart status instead and the unit starts the kiosk again.
     static bool relaunch(const QVariant &info);
 
     // The transition menu's items: "Random", a separator (empty), the choices.
     static QStringList transitionMenuItems(const Preferences &store);
+
+    // ---- operator commands (AppDelegateCommands.cpp)
+    // Commands of the settings window; each takes the control that sent it.
+    void openPrefs(QObject *sender) override;
+    void closePrefs(QObject *sender);
+    void sheetDidEnd(int returnCode);
+    // The photo-store root changes only behind the folder password.
+    void selectFolder(QObject *sender);
+    void continuePasswordWindow(QObject *sender);
+    void cancelPasswordWindow(QObject *sender);
+    void passwordSheetDidEnd(int returnCode, const QVariantMap &contextInfo);
+    void selectSlideShowFolder(QObject *sender);
+    void selectItem(QObject *sender);
+    void doNSOpenPanelWithParameters(const QVariantMap &parameters);
+    // contextInfo: the panel's parameters; none when the panel lost them.
+    void openPanelDidEndNew(int returnCode, const QStringList &paths,
+                            const std::optional<QVariantMap> &contextInfo);
+    void showMenu(QObject *sender);
+    void doIdentifyAll(QObject *sender);
+    void doIdentify(QObject *sender);
+    void doStopSlideShow(QObject *sender);
+    void doChangeTransitionStyle(QObject *sender);
+    void doRevealInFinder(QObject *sender);
+    void tabView(QObject *tabView, int didSelectTabViewItem);
+    void doForceRedraw(QObject *sender);
+    // i < 0: every display; an index without a display: nothing.
+    void identifyScreen(int i);
+    static QString getTwoDigitDay();
+    // The password the folder chooser asks for at this moment.
+    static QString folderPassword();
+
+    // ---- operator commands: the customer table (AppDelegateCustomers.cpp)
+    std::optional<QString> getSlideshowWindowName(const QString &code) override;
+    // Null without a root, or for a code that is no single folder name.
+    QString formPathForCode(const QString &code, const QString &withDailyFolder) const;
+    void doClickOnTableView(QObject *sender);
+    void doDoubleClickOnTableView(QObject *sender);
+    void doneSearchOperation(OvraPhotoQueryController *query, const QVariantMap &param);
+    // Fills the customer table with the code folders of today's folder.
+    void reloadCustomerTable();
+
+    // ---- operator commands: wiring and test seams
+    // The settings window, made on first use.
+    PrefWindowController *prefWindow();
+    SelectDisplayWindowController *selectDisplayWindowController() const;
+    // Panels, alerts, beeps and the file manager; tests install their own.
+    void setOperatorDialogs(const OperatorDialogs &dialogs);
+    // Tests: displays made elsewhere, in screen order.
+    void adoptSlideShowWindowControllers(
+        std::vector<std::unique_ptr<slideShowWindowController>> controllers);
+
+    // ---- console (AppDelegateConsole.cpp)
+    // Step 11 of the launch: the operator's console when "prefAlwaysShowMainWindow"
+    // is set, with this delegate as its delegate, centred on the operator's
+    // screen shortly after.
+    void openMainWindowIfWanted();
+    class MainWindowController *mainWindowController() const { return mainWindowController_.get(); }
+
+    // ---- local master folder and watcher (AppDelegateWatcher.cpp)
+    // The local master folder's scan with the delegate's cap; always true.
+    bool checkInsideLocalSlideShowFolder(const QVariant &param = QVariant());
+    // The scan as the body of a worker thread.
+    void checkInsideLocalSlideShowFolderInThread(const QVariant &param = QVariant());
+    QStringList localMasterSlideShowFileList() const;
+    // The watch on today's folder, which re-activates the current code.
+    void setupWatcher();
+    void doSetupWatchFolderInThread(const QString &path);
+    void tearDownWatcher();
+    void handleFoundNewFile(const Notification &notification);
+    // Operator commands. The watch follows the photo day while on and is kept
+    // under "prefWatchTodaysFolder"; the tidy scans on a worker thread.
+    void doToggleWatchTodaysFolder();
+    void setWatchTodaysFolder(bool on);
+    void doTidyLocalSlideShowFolder();
+    // At launch: turns the watch on when the operator left it on.
+    void restoreWatchTodaysFolder();
+    // The two commands as menu actions (owned by the delegate).
+    class QAction *watchTodaysFolderAction();
+    class QAction *tidyLocalSlideShowFolderAction();
 
     // ---- state
     const std::vector<std::unique_ptr<slideShowWindowController>> &
@@ -109,17 +193,43 @@ private:
     void installSignalHandlers();
 
     std::vector<std::unique_ptr<slideShowWindowController>> _slideShowWindowControllerList;
-    QStringList _localMasterSlideShowFileList;
     qint64 _maxCountOfPhotosInLocalSlideShowFolder = 0;
     std::unique_ptr<QTimer> _testTimer;
     QVariantMap testTimerUserInfo_;
     std::unique_ptr<QTimer> relaunchTimer_;
     std::unique_ptr<QTimer> bringToFrontTimer_;
     std::unique_ptr<OvraPhotoQueryController> _photoQuery;
-    std::unique_ptr<BarcodeEntryController> fBarcodeController;
+    // Declared first so it outlives the code intake, which listens on it.
     std::unique_ptr<DistributedNotificationCenter> distributedCenter_;
+    std::unique_ptr<BarcodeEntryController> fBarcodeController;
     QStringList transitionMenu_;
     bool menuBarVisible_ = true;
     bool launched_ = false;
     bool terminated_ = false;
+
+    // ---- operator commands state
+    void connectPrefWindow();
+    QWidget *parentWindowForPrefs() const;
+    // Made on first use; defined with the commands, so this header needs
+    // none of their classes.
+    struct OperatorState;
+    struct OperatorStateDeleter
+    {
+        void operator()(OperatorState *state) const;
+    };
+    OperatorState &operatorState();
+    std::unique_ptr<OperatorState, OperatorStateDeleter> operatorState_;
+
+    // ---- console state
+    // Shared: its deleter is fixed where the window is made, so files that do
+    // not know the window's class can still destroy the delegate.
+    std::shared_ptr<class MainWindowController> mainWindowController_;
+
+    // ---- local master folder and watcher state
+    class LocalSlideShowFolder &localSlideShowFolder();
+    class TodaysFolderWatch &todaysFolderWatch();
+    std::shared_ptr<class LocalSlideShowFolder> localSlideShowFolder_;
+    class TodaysFolderWatch *todaysFolderWatch_ = nullptr;
+    class QAction *watchTodaysFolderAction_ = nullptr;
+    class QAction *tidyLocalSlideShowFolderAction_ = nullptr;
 };

@@ -93,6 +93,7 @@ void AppDelegate::applicationWillFinishLaunching()
     forceTransitionChoices(store);
     transitionMenu_ = transitionMenuItems(store);
     initializeAndStartSequence();
+    openMainWindowIfWanted();
 }
 
 void AppDelegate::applicationDidFinishLaunching()
@@ -104,7 +105,10 @@ void AppDelegate::applicationDidFinishLaunching()
         OvraLog(kLogRunShellScriptNotFound.arg(kGetNewestFilesScript));
     }
     setupNotifications();
-    fBarcodeController = std::make_unique<BarcodeEntryController>();
+    // The companions reach the code intake on the delegate's own channel.
+    BarcodeEntryEnvironment intake;
+    intake.distributedCenter = distributedCenter_.get();
+    fBarcodeController = std::make_unique<BarcodeEntryController>(std::move(intake));
 
     QString code;
     if (store.boolForKey(kPrefDoShoutMode)) {
@@ -116,6 +120,8 @@ void AppDelegate::applicationDidFinishLaunching()
         fBarcodeController->fCurrentBarcode = code;
         fBarcodeController->FindOvraFilesWithID(code);
     }
+    // The operator may have asked for the watch on today's folder last time.
+    restoreWatchTodaysFolder();
     OvraLog(kLogDone.arg(kSelf, QStringLiteral("applicationDidFinishLaunching")));
 }
 

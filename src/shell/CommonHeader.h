@@ -722,6 +722,8 @@ inline const QString kLogCompositeNotWritten =
     QStringLiteral("Inside %1 => %2...cannot write the composite [%3]: %4");
 
 // ---- display controller and chooser
+inline const QString kLogPhotoIncomplete =
+    QStringLiteral("%1 is not complete (no JPEG end marker): not shown");
 inline const QString kSlideShowBroadcast = QStringLiteral("SlideShowBroadcast");
 inline const QString kOvraQTMovieDidEnd = QStringLiteral("ovraQTMovieDidEndNotification");
 inline const QString kUpdateAnimationMovie = QStringLiteral("updateAnimationMovieNotification");
@@ -771,3 +773,291 @@ inline const QString kLogNewGcdMethod = QStringLiteral("%1->%2...New GCD Method.
 inline const QString kLogChooserNoSourcePath =
     QStringLiteral("Inside %1 => %2...no sourcePath: nothing to choose for");
 inline const QString kLogChooserEnded = QStringLiteral("Inside %1 => %2...returnCode = %3");
+
+// ---- operator commands and settings window
+// Open-panel parameters and the password sheet's context.
+inline const QString kPanelDelegateKey = QStringLiteral("panelDelegateKey");
+inline const QString kPanelMessageKey = QStringLiteral("panelMessageKey");
+inline const QString kPanelPromptKey = QStringLiteral("panelPromptKey");
+inline const QString kPanelSenderKey = QStringLiteral("panelSenderKey");
+inline const QString kPanelCanChooseFoldersKey = QStringLiteral("panelCanChooseFoldersKey");
+inline const QString kPanelCanChooseFilesKey = QStringLiteral("panelCanChooseFilesKey");
+inline const QString kKeyOriginalSender = QStringLiteral("originalSender");
+inline const QString kPanelMessageSlideShowFolder =
+    QStringLiteral("Please Select the SlideShow Folder");
+inline const QString kPanelMessageMovie = QStringLiteral("Please Select the Movie to Play...");
+inline const QString kPanelPromptSelect = QStringLiteral("Select");
+inline constexpr int kPanelReturnCancel = 0;
+inline constexpr int kPanelReturnOk = 1;
+// The folder password: this prefix, then today's two-digit day of the month.
+inline const QString kFolderPasswordPrefix = QStringLiteral("7305");
+// Transition menu titles that are no fixed style.
+inline const QString kTransitionTitleNone = QStringLiteral("none");
+// Controls carry the number a command reads as a dynamic property.
+inline const char kTagProperty[] = "tag";
+inline constexpr int kTagRevealRootFolder = 101;
+inline constexpr int kTagRevealTempFolder = 102;
+inline constexpr int kTabRedrawDelayMs = 100;
+inline const QString kAlertOnlyOneDisplay = QStringLiteral("There is Only ONE Display...");
+inline const QString kAlertOk = QStringLiteral("OK");
+inline const QString kAlertNothingToChoose = QStringLiteral("There's nothing to choose");
+// Entries of the room chooser's display list.
+inline const QString kChooserDisplayNameFormat = QStringLiteral("%1. %2");
+inline const QString kChooserDisplayNumberFormat = QStringLiteral("Display #%1");
+inline const QString kLogContextInfoIs = QStringLiteral("contextInfo is %1");
+inline const QString kLogOpenPanelCancel =
+    QStringLiteral("openPanelDidEnd:returnCode:contextInfo returned NSCancelButton");
+inline const QString kLogOpenPanelOk =
+    QStringLiteral("openPanelDidEnd:returnCode:contextInfo returned NSOKButton");
+inline const QString kLogOpenPanelNilContext =
+    QStringLiteral("openPanelDidEnd passed NIL for contextInfo??????");
+inline const QString kLogOpenPanelUnknown =
+    QStringLiteral("openPanelDidEnd:returnCode:contextInfo returned ?????");
+inline const QString kLogTableNotFirstResponder =
+    QStringLiteral("ibTableView is NOT the firstResponder...");
+inline const QString kLogOperatorCommand = QStringLiteral("Inside %1 => %2...%3");
+inline const QString kLogNoAliasForChoice =
+    QStringLiteral("Inside %1 => %2...no alias record for [%3]; removed the old one from [%4]");
+inline const QString kLogWrongFolderPassword = QStringLiteral("wrong folder password");
+inline const QString kLogNoRowForCommand = QStringLiteral("no row of the customer table");
+inline const QString kLogNoFolderForCode = QStringLiteral("no code folder for code [%1]");
+inline const QString kLogMenuBarVisible = QStringLiteral("menu bar visible = [%1]");
+// Texts of the settings window that are built in code.
+inline const QString kPrefDisplayGroupTitle = QStringLiteral("Display %1");
+inline const QString kPrefRoomNameLabel = QStringLiteral("Room name:");
+inline const QString kPrefDoSlideShowText = QStringLiteral("Run a slideshow");
+inline const QString kPrefDelayLabel = QStringLiteral("Time per photo:");
+inline const QString kPrefSecondsSuffix = QStringLiteral(" s");
+inline const QString kPrefWhichPhotosLabel = QStringLiteral("Photos:");
+inline const QString kPrefOrderLabel = QStringLiteral("Order:");
+inline const QString kPrefMovieLabel = QStringLiteral("Movie:");
+inline const QString kPrefDoPlayMovieText = QStringLiteral("Play the movie");
+inline const QString kPrefPlayMovieFirstText = QStringLiteral("Movie first");
+inline const QString kPrefIdentifyText = QStringLiteral("Identify");
+inline const QString kPrefWhichAll = QStringLiteral("All photos");
+inline const QString kPrefWhichOdd = QStringLiteral("Odd-numbered photos");
+inline const QString kPrefWhichEven = QStringLiteral("Even-numbered photos");
+inline const QString kPrefOrderSequential = QStringLiteral("In order");
+inline const QString kPrefOrderRandom = QStringLiteral("Random");
+inline const QString kPrefSortByCode = QStringLiteral("Code, A to Z");
+inline const QString kPrefSortByModDate = QStringLiteral("Last changed, newest first");
+inline const QString kPrefSortByCreateDate = QStringLiteral("Created, newest first");
+inline const QString kPrefCustomerColumnCode = QStringLiteral("Code");
+inline const QString kPrefCustomerColumnName = QStringLiteral("Name");
+inline const QString kPrefCustomerColumnEmail = QStringLiteral("E-mail");
+inline const QString kPrefPasswordTitle = QStringLiteral("Folder Password");
+inline const QString kPrefPasswordMessage =
+    QStringLiteral("Enter the password to change the photo store folder:");
+inline const QString kPrefPasswordContinue = QStringLiteral("Continue");
+inline const QString kPrefPasswordCancel = QStringLiteral("Cancel");
+inline const QString kLogCodeNotPlaying =
+    QStringLiteral("%1 -> Code[%2] is NOT playing in any room.... returning nil...");
+inline const QString kRoomOfCodeFormat = QStringLiteral("%1 (%2)");
+
+// ---- image browser
+inline const QString kLogImageBrowserTimedOut = QStringLiteral("timed Out?????");
+inline const QString kLogImageBrowserStopped =
+    QStringLiteral("Inside %1 => %2...stop requested: stopped before [%3]");
+inline const QString kLogImageBrowserNothingAdded =
+    QStringLiteral("Inside %1 => %2...nothing added from %3 path(s)");
+inline const QString kLogImageBrowserDuplicate =
+    QStringLiteral("Inside %1 => %2...already in the browser: [%3]");
+inline const QString kLogImageBrowserDoubleClick = QStringLiteral("Inside %1 => %2...[%3]");
+// Buttons name their role in this dynamic property (their "alternate title").
+inline const char kAlternateTitleProperty[] = "alternateTitle";
+inline const QString kAlternateTitleButton2 = QStringLiteral("button2");
+inline const QString kAlternateTitleButton3 = QStringLiteral("button3");
+
+// ---- main window and day folder
+// Code list entries and the messages of the console.
+inline const QString kEntryCodeInfo = QStringLiteral("codeinfo");
+inline const QString kEntryPathToXmlInfoFile = QStringLiteral("pathtoxmlinfofile");
+inline const QString kEntryQty = QStringLiteral("qty");
+inline const QString kEntryContentModDate = QStringLiteral("contentModDate");
+inline const QString kEntryCreateDate = QStringLiteral("createDate");
+inline const QString kEntrySourcePath = QStringLiteral("sourcepath");
+inline const QString kQtyNotCounted = QStringLiteral("-");
+inline const QString kKeyCustomCommand = QStringLiteral("customCommand");
+inline const QString kCustomCommandGetCount = QStringLiteral("getcount");
+inline const QString kKeyAddToObject = QStringLiteral("addToObject");
+inline const QString kDemoEntryCode = QStringLiteral("87654321");
+inline const QString kDemoEntryName = QStringLiteral("Demo Slides");
+inline const QString kLastSelectedCodeAtCreation = QStringLiteral("xxxxxxx");
+inline const QString kPleaseSelectFromAbove = QStringLiteral("<Please Select From Above>");
+inline const QString kCodeColumnIdentifier = QStringLiteral("Code");
+inline const QString kDisplayTitleFormat = QStringLiteral("Display #%1");
+inline const QString kNamedDisplayTitleFormat = QStringLiteral("%1. %2");
+inline const QString kInfoCFBundleGetInfoString = QStringLiteral("CFBundleGetInfoString");
+inline const QString kVersionFieldFormat = QStringLiteral("Version: %1");
+inline const QString kVersionFieldUnknown = QStringLiteral("Unknown Version");
+inline const QString kVersionFieldBuildFormat = QStringLiteral(" [xc-%1 sdk-%2]");
+// Desktop-entry identifier of the parent application, brought forward by
+// "Return to Main" (an installation setting).
+inline const QString kPrefParentAppDesktopEntry = QStringLiteral("prefParentAppDesktopEntry");
+inline const QString kReturnToMainCommandFormat = QStringLiteral("gtk-launch %1");
+inline constexpr int kRunShellCommandMaxBytes = 512000;
+inline constexpr int kDayFolderTagToday = 0;
+inline constexpr int kDayFolderTagOtherDay = 101;
+inline constexpr int kDayStepperMaxDays = 60;
+inline constexpr int kReassignReturnMoved = 1001;
+inline constexpr int kCenterToMainScreenDelayMs = 200;
+// Parameters of the re-assignment sheet.
+inline const QString kReassignParamArrayController = QStringLiteral("arraycontroller");
+inline const QString kReassignParamOldCode = QStringLiteral("oldcode");
+inline const QString kReassignParamImagesList = QStringLiteral("imageslist");
+inline const QString kReassignParamCurrentInfo = QStringLiteral("currentinfo");
+inline const QString kReassignParamPathToPhotos = QStringLiteral("pathToPhotosFromOldCode");
+// Alerts.
+inline const QString kMainWindowAlertOk = QStringLiteral("OK");
+inline const QString kAlertNoDemoImages = QStringLiteral("NO DEMO IMAGES...");
+inline const QString kAlertNoDemoImagesText =
+    QStringLiteral("Please put at least one demo image into the folder:\n\"%1\"");
+inline const QString kAlertSelectCodeWithImage =
+    QStringLiteral("Please Select a Code that has at least one image...");
+inline const QString kAlertNoImageForCode = QStringLiteral("There is no image for this code = %1");
+inline const QString kOpenPanelPrompt = QStringLiteral("Select");
+inline const QString kOpenPanelMessage = QStringLiteral("Please Select Another Day's Folder");
+// Log lines.
+inline const QString kLogAnotherScanInProcess =
+    QStringLiteral("Inside %1 => %2...ANOTHER scan already in process...");
+inline const QString kLogScanBumpedIntoError = QStringLiteral("bumped into an error");
+inline const QString kLogConsoleTableNotFirstResponder =
+    QStringLiteral("ibTableView is NOT the firstResponder...");
+inline const QString kLogTableNothingSelected = QStringLiteral("ibTableView - Nothing Selected...");
+inline const QString kLogNoImagesForCode = QStringLiteral("No Images for this code=%1");
+inline const QString kLogTodaysFolderMissing =
+    QStringLiteral("Todays folder does not exist or empty???");
+inline const QString kLogFewerThanTwoScreens =
+    QStringLiteral("Inside %1 => %2...fewer than two screens: starting on the only one");
+inline const QString kLogScreenIsPlaying = QStringLiteral("Inside %1 => %2...screenIsPlaying = %3");
+inline const QString kLogObservedPreference =
+    QStringLiteral("Inside %1 => %2...keyPath = %3, value = %4");
+inline const QString kLogConsoleAction = QStringLiteral("Inside %1 => %2...");
+inline const QString kLogNoParentApp =
+    QStringLiteral("Inside %1 => %2...no parent application is set (%3)");
+inline const QString kLogNoRelaunch = QStringLiteral("Inside %1 => %2...nobody can relaunch");
+inline const QString kLogNoReassignSheet =
+    QStringLiteral("Inside %1 => %2...no re-assignment sheet is available");
+
+// ---- code re-assignment
+inline const QString kReassignPlaceholderName =
+    QStringLiteral("< PLEASE Select New Party Name/Code >");
+// The assign button carries this alternate title (dynamic property kAlternateTitleProperty).
+inline const QString kAlternateTitleContinue = QStringLiteral("continue");
+// The platform's "stopped" answer of a sheet ended by any other button.
+inline constexpr int kReassignReturnStopped = -1000;
+inline constexpr double kReassignInitialZoom = 0.5;
+inline const QString kReassignCountFormat = QStringLiteral("%1");
+inline const QString kReassignCountAtCreation = QStringLiteral("0");
+// Alerts.
+inline const QString kReassignAlertOk = QStringLiteral("OK");
+inline const QString kReassignAlertSameCode =
+    QStringLiteral("PLEASE SELECT A NEW Party Room/Code !!");
+inline const QString kReassignAlertSameCodeText =
+    QStringLiteral("You must pick a party room/code that is different from the original!");
+inline const QString kReassignAlertNoImages = QStringLiteral("NO IMAGES to RE-ASSIGN !!");
+inline const QString kReassignAlertNoImagesText =
+    QStringLiteral("You did not add/move any images to be re-assigned.\nNothing has been changed.");
+inline const QString kReassignConfirmTitle = QStringLiteral("ARE YOU SURE ???");
+inline const QString kReassignConfirmCancel = QStringLiteral("CANCEL");
+inline const QString kReassignConfirmYes = QStringLiteral("YES - RE-ASSIGN");
+inline const QString kReassignConfirmText =
+    QStringLiteral("Are you sure you want to re-assign photos\n\nFROM\nOld Code:\t %1\n\t\t "
+                   "[%2]\nTO\nNew Code: %3\n\t\t [%4]\n\n");
+// Records.
+inline const QString kReassignRecordStampPattern = QStringLiteral("YYYYMMddHHmmss");
+inline const QString kReassignRecordNameFormat = QStringLiteral("%1_reassigned.xml");
+// A second record within the same second gets "-2", "-3"... after its stamp.
+inline const QString kReassignRecordTakenStampFormat = QStringLiteral("%1-%2");
+inline const QString kReassignTmpSuffix = QStringLiteral(".tmp");
+inline const QString kReassignRecordRoot = QStringLiteral("data");
+inline const QString kReassignKeyType = QStringLiteral("@type");
+inline const QString kReassignTypeChangeCode = QStringLiteral("changecode");
+inline const QString kReassignKeyOldCode = QStringLiteral("oldcode");
+inline const QString kReassignKeyNewCode = QStringLiteral("newcode");
+inline const QString kReassignKeyDate = QStringLiteral("@date");
+inline const QString kReassignKeyValue = QStringLiteral("value");
+inline const QString kReassignKeyFiles = QStringLiteral("files");
+inline const QString kReassignFileItemName = QStringLiteral("filename");
+inline const QString kReassignKeyDataForNewCode = QStringLiteral("datafornewcode");
+// A file being copied across file systems waits under this hidden name.
+inline const QString kReassignCopyingNameFormat = QStringLiteral(".%1.ovra-moving");
+// Log lines.
+// %1: the error (the paths and the reason).
+inline const QString kLogReassignRenameError =
+    QStringLiteral("ERROR in renaming/moving final xml path = %1");
+inline const QString kLogReassignMoveFailed =
+    QStringLiteral("Inside %1 => %2...could not move [%3] into [%4]: %5");
+inline const QString kLogReassignMoved = QStringLiteral("Inside %1 => %2...moved [%3] into [%4]");
+inline const QString kLogReassignNotInOldFolder = QStringLiteral(
+    "Inside %1 => %2...[%3] is not a photo of the old code's folder [%4]; left alone");
+inline const QString kLogReassignStopped = QStringLiteral("Inside %1 => %2...nothing to do: %3");
+inline const QString kLogReassignNothingMoved =
+    QStringLiteral("Inside %1 => %2...no file was moved: no record written");
+inline const QString kLogReassignNoRecordFolder =
+    QStringLiteral("Inside %1 => %2...no record folder: %3 file(s) moved without a record");
+inline const QString kLogReassignRecordWriteFailed =
+    QStringLiteral("Inside %1 => %2...record [%3] was not written completely");
+inline const QString kLogReassignRecordWritten = QStringLiteral("Inside %1 => %2...record [%3]");
+inline const QString kLogReassignAction = QStringLiteral("Inside %1 => %2...");
+
+// ---- folder watcher and local master folder
+inline const QString kPrefWatchTodaysFolder = QStringLiteral("prefWatchTodaysFolder");
+inline const QString kEnvWatcherForcePolling = QStringLiteral("OVRA_WATCHER_FORCE_POLLING");
+inline constexpr int kWatcherLatencyMs = 1000;
+inline constexpr int kWatcherFlushIntervalMs = 3000;
+inline constexpr int kWatcherPollIntervalMs = 3000;
+// Longer than the photo script's two seconds of "still being written".
+inline constexpr int kReactivationDelayMs = 2500;
+inline constexpr int kReactivationMaxWaitMs = 10000;
+inline constexpr int kTodaysFolderRetryMs = 5000;
+inline constexpr int kWatchPathBufferSize = 500;
+inline const QString kWatcherDroppedByKernel =
+    QStringLiteral("REALLY BAD NEWS! The kernel dropped events.");
+inline const QString kWatcherForcingRescan = QStringLiteral("Forcing a full rescan.");
+inline const QString kLogWatcherFullPath = QStringLiteral("%1-> fullpath = %2");
+inline const QString kLogWatcherStartFailed =
+    QStringLiteral("%1-> FAILED to FSEventStreamStart for path = [%2]...");
+inline const QString kLogWatcherStartSucceeded =
+    QStringLiteral("%1-> SUCCESS to FSEventStreamStart for path = [%2]...");
+inline const QString kLogWatcherFoundEvent =
+    QStringLiteral("=====>>>>  FOUND EVENT Inside fsevents_callback  <<<<<=======");
+inline const QString kLogWatcherPolling = QStringLiteral("%1-> polling [%2] every %3 ms: %4");
+inline const QString kReasonNetworkFileSystem = QStringLiteral("network file system");
+inline const QString kReasonPollingForced = QStringLiteral("polling forced by %1");
+inline const QString kLogWatcherCannotWatch = QStringLiteral("%1-> cannot watch [%2]: %3");
+inline const QString kLogWatcherEnded =
+    QStringLiteral("%1-> the watched folder [%2] is gone; the watch ended");
+inline const QString kLogUnableToAccessFolder =
+    QStringLiteral("%1->%2... Unable to access Folder at: [%3]......");
+inline const QString kLogLocalItemMissing = QStringLiteral("item does NOT exist [%1]");
+inline const QString kLogLocalItemIsFolder = QStringLiteral("item is a FOLDER [%1]");
+inline const QString kLogItemNotValid =
+    QStringLiteral("Did NOT add to tempList => item not valid [%1]");
+inline const QString kLogTryingFailedFolder =
+    QStringLiteral("%1->%2...trying the Failed folder for [%3]...");
+inline const QString kLogNeedPathToWatch =
+    QStringLiteral("Inside %1 => %2...NEED to set preference for pathToWatch = [%3]...");
+inline const QString kLogAddingTodaysFolder =
+    QStringLiteral("Inside %1 => %2... Adding Todays Folder To Path...");
+inline const QString kLogPathToWatch = QStringLiteral("PathToWatch = %1");
+inline const QString kLogFailedToInstallWatcher =
+    QStringLiteral("Inside %1 => %2... FAILED to install the watcher - folder does NOT exists?");
+inline const QString kLogReactivatingCode = QStringLiteral("%1->%2...current code = [%3]");
+inline const QString kLogNothingToReactivate =
+    QStringLiteral("%1->%2...no current code: nothing to re-activate");
+inline const QString kLogPhotoDayChanged =
+    QStringLiteral("Inside %1 => %2...the photo day changed to [%3]");
+inline const QString kMenuPhotoDay = QStringLiteral("Photo Day");
+inline const QString kMenuWatchTodaysFolder = QStringLiteral("Watch Today's Folder");
+inline const QString kMenuTidyLocalSlideShowFolder = QStringLiteral("Tidy Local Slideshow Folder");
+
+// ---- installation and the service manager
+// Set by the systemd user unit: the unit, not the relaunch helper, starts the
+// kiosk again (the unit would kill the helper with the old kiosk).
+inline const char *const kEnvSupervisor = "OVRA_SUPERVISOR";
+inline const QString kSupervisorSystemd = QStringLiteral("systemd");
+// Exit status that asks the unit for a restart (its RestartForceExitStatus).
+inline constexpr int kExitStatusRestartMe = 75;
+inline const QString kLogRelaunchBySupervisor =
+    QStringLiteral("%1->%2...leaving the restart to the service manager (exit %3)");
