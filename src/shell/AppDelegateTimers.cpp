@@ -138,6 +138,12 @@ bool AppDelegate::relaunch(const QVariant &info)
     if (info.typeId() == QMetaType::QVariantMap) {
         flags = info.toMap().value(kKeyLSLaunchFlags).toLongLong();
     }
+    if (qEnvironmentVariable(kEnvSupervisor) == kSupervisorSystemd) {
+        OvraLog(kLogRelaunchBySupervisor.arg(kSelf, QStringLiteral("relaunch"))
+                    .arg(kExitStatusRestartMe));
+        QApplication::exit(kExitStatusRestartMe);
+        return true;
+    }
     const Bundle &bundle = Bundle::mainBundle();
     const QString tool = bundle.pathForAuxiliaryExecutable(kRelaunchToolName);
     const QStringList args{bundle.bundlePath(), QString::number(::getpid()),
