@@ -277,6 +277,10 @@ void TestMyImageBrowserViewController::thumbnailsAreDecodedToFitTheCells()
     const QPixmap shown = model->data(model->index(0), Qt::DecorationRole).value<QPixmap>();
     QVERIFY(shown.width() <= box.width() && shown.height() <= box.height());
     QVERIFY(shown.width() == box.width() || shown.height() == box.height());
+    // The cell drawn on screen holds the whole thumbnail, not just its title.
+    const QRect cell = browser->imageBrowser()->visualRect(model->index(0));
+    QVERIFY2(cell.height() >= box.height(),
+             qPrintable(QStringLiteral("cell %1x%2").arg(cell.width()).arg(cell.height())));
 
     // Another cell size needs another decode.
     browser->col = 2;

@@ -53,7 +53,7 @@ void MyImageBrowserViewController::zoomSliderDidChange(QAbstractSlider *sender)
     fZoomValue = range > 0 ? double(sender->value() - sender->minimum()) / range : 0.0;
     const int side =
         kSmallestZoomedSide + int(fZoomValue * (kLargestZoomedSide - kSmallestZoomedSide));
-    const int textHeight = imageBrowser()->fontMetrics().height() + 4;
+    const int textHeight = imageBrowser()->titleHeight();
     applyCellSize(QSize(side + kSpacingAcross, side * 3 / 4 + textHeight), textHeight);
 }
 
@@ -61,7 +61,7 @@ void MyImageBrowserViewController::applyCellSize(QSize cell, int textHeight)
 {
     MyImageBrowserView *grid = imageBrowser();
     if (textHeight < 0) {
-        textHeight = grid->fontMetrics().height() + 4;
+        textHeight = grid->titleHeight();
     }
     cell = cell.expandedTo(QSize(kSpacingAcross + 16, textHeight + 16));
     const QSize icon(cell.width() - kSpacingAcross, cell.height() - textHeight);

@@ -12,6 +12,14 @@
 
 namespace {
 
+// Room for a title: 12-point, bold when selected, with a little air.
+int titleHeightFor(QFont font)
+{
+    font.setPointSize(12);
+    font.setBold(true);
+    return QFontMetrics(font).height() + 4;
+}
+
 // Titles in white, centred, cut at the tail; the selected cell's title bold.
 class TitleDelegate : public QStyledItemDelegate
 {
@@ -28,6 +36,15 @@ protected:
         option->font.setBold(option->state.testFlag(QStyle::State_Selected));
         option->palette.setColor(QPalette::Text, Qt::white);
         option->palette.setColor(QPalette::HighlightedText, Qt::white);
+    }
+
+    // Every cell is the icon plus its title, whether or not the thumbnail has
+    // arrived: the view keeps the first cell's size for all of them.
+    QSize sizeHint(const QStyleOptionViewItem &option, const QModelIndex &index) const override
+    {
+        Q_UNUSED(index);
+        return QSize(option.decorationSize.width(),
+                     option.decorationSize.height() + titleHeightFor(option.font));
     }
 
     void paint(QPainter *painter, const QStyleOptionViewItem &option,
@@ -67,7 +84,7 @@ MyImageBrowserView::MyImageBrowserView(QWidget *parent) : QListView(parent)
     setWordWrap(false);
     setSpacing(0);
     setIconSize(QSize(160, 120));
-    setGridSize(QSize(168, 120 + fontMetrics().height() + 4));
+    setGridSize(QSize(168, 120 + titleHeight()));
     setItemDelegate(new TitleDelegate(this));
     setFrameShape(QFrame::Panel);
     setFrameShadow(QFrame::Sunken);
@@ -109,6 +126,11 @@ void MyImageBrowserView::keyPressEvent(QKeyEvent *event)
         return;
     }
     QListView::keyPressEvent(event);
+}
+
+int MyImageBrowserView::titleHeight() const
+{
+    return titleHeightFor(font());
 }
 
 void MyImageBrowserView::resizeEvent(QResizeEvent *event)

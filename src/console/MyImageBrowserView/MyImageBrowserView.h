@@ -13,6 +13,9 @@ class MyImageBrowserView : public QListView
 public:
     explicit MyImageBrowserView(QWidget *parent = nullptr);
 
+    // Height of a cell's title line, below its thumbnail.
+    int titleHeight() const;
+
     // Set by the controller that loads the layout.
     void setController(MyImageBrowserViewController *controller) { fController = controller; }
     MyImageBrowserViewController *controller() const { return fController; }
