@@ -119,15 +119,15 @@ bool VirtualScreens::addMonitor(int index)
 {
     // Physical size in millimetres keeps the DPI near 96.
     const QRect g = monitorGeometry(index);
-    const QString spec = u"%1/%2x%3/%4+%5+%6"_s.arg(g.width())
-                             .arg(g.width() * 254 / 960)
-                             .arg(g.height())
-                             .arg(g.height() * 254 / 960)
-                             .arg(g.x())
-                             .arg(g.y());
+    const QString placement = u"%1/%2x%3/%4+%5+%6"_s.arg(g.width())
+                                  .arg(g.width() * 254 / 960)
+                                  .arg(g.height())
+                                  .arg(g.height() * 254 / 960)
+                                  .arg(g.x())
+                                  .arg(g.y());
     // The first monitor must take the server's only output.
     const QString output = index == 0 ? u"screen"_s : u"none"_s;
-    return runXrandr({u"--setmonitor"_s, u"K%1"_s.arg(index), spec, output});
+    return runXrandr({u"--setmonitor"_s, u"K%1"_s.arg(index), placement, output});
 }
 
 bool VirtualScreens::removeMonitor(int index)
