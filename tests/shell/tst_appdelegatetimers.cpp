@@ -1,7 +1,9 @@
 #include "platform/Clock.h"
 #include "shell/AppDelegate.h"
+#include "shell/CommonHeader.h"
 
 #include <QTest>
+#include <QTimer>
 
 // The daily relaunch instant. TZ is fixed so the cases mean the same everywhere.
 
@@ -47,6 +49,20 @@ private slots:
         QVERIFY(delegate.relaunchTimer()->isSingleShot());
         QCOMPARE(delegate.relaunchTimer()->interval(), 60 * 1000);
         Clock::reset();
+    }
+
+    void underTheServiceManagerTheUnitRestartsTheKiosk()
+    {
+        // A relaunch helper would die with the unit's old kiosk: the unit
+        // restarts us on this exit status instead.
+        qputenv(kEnvSupervisor, kSupervisorSystemd.toUtf8());
+        bool quitting = false;
+        QTimer::singleShot(0, [&quitting] { quitting = AppDelegate::relaunch(QVariant()); });
+        QTimer::singleShot(10000, [] { QCoreApplication::exit(-1); });
+        const int status = QCoreApplication::exec();
+        qunsetenv(kEnvSupervisor);
+        QVERIFY(quitting);
+        QCOMPARE(status, kExitStatusRestartMe);
     }
 };
 
