@@ -9,6 +9,7 @@
 // Usage: bench_intake [--rounds N] [--keep DIR]
 //   --keep DIR  generate the photos into DIR once and reuse them next time.
 
+#include "QuietStderr.h"
 #include "intake/ActivationCopier.h"
 #include "intake/BarcodeEntryController.h"
 #include "intake/OverlayCompositor.h"
@@ -163,31 +164,6 @@ void settleDisk()
 {
     ::sync();
 }
-
-// The controller logs every photo; the figures should not measure a terminal.
-class QuietStderr
-{
-public:
-    QuietStderr()
-    {
-        std::fflush(stderr);
-        saved_ = dup(STDERR_FILENO);
-        const int null = open("/dev/null", O_WRONLY);
-        dup2(null, STDERR_FILENO);
-        close(null);
-    }
-    ~QuietStderr()
-    {
-        std::fflush(stderr);
-        dup2(saved_, STDERR_FILENO);
-        close(saved_);
-    }
-    QuietStderr(const QuietStderr &) = delete;
-    QuietStderr &operator=(const QuietStderr &) = delete;
-
-private:
-    int saved_ = -1;
-};
 
 void printFigure(const char *what, const Figure &figure)
 {

@@ -1,6 +1,7 @@
 // The console's code list on a day folder of 500 codes x 40 photos: how long
 // until the list is shown and until every photo count has arrived, beside
 // `find DAY -iname '*.jpg' | wc -l` on the same tree in the same run.
+#include "QuietStderr.h"
 #include "console/CodeListModel.h"
 #include "console/MainWindowController.h"
 #include "platform/Clock.h"
@@ -85,31 +86,6 @@ qint64 findCount(const QString &day)
     process.waitForFinished(-1);
     return process.readAllStandardOutput().trimmed().toLongLong();
 }
-
-// The scan logs every info file it reads; the figures should not measure a terminal.
-class QuietStderr
-{
-public:
-    QuietStderr()
-    {
-        std::fflush(stderr);
-        saved_ = dup(STDERR_FILENO);
-        const int null = open("/dev/null", O_WRONLY);
-        dup2(null, STDERR_FILENO);
-        close(null);
-    }
-    ~QuietStderr()
-    {
-        std::fflush(stderr);
-        dup2(saved_, STDERR_FILENO);
-        close(saved_);
-    }
-    QuietStderr(const QuietStderr &) = delete;
-    QuietStderr &operator=(const QuietStderr &) = delete;
-
-private:
-    int saved_ = -1;
-};
 
 qint64 totalCount(const CodeListModel &list)
 {

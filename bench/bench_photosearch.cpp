@@ -1,6 +1,7 @@
 // The code search (bundle script "getnewestfiles.sh" behind
 // OvraPhotoQueryController) on a day folder of 500 codes x 40 photos, beside
 // the plain pipeline find | sort -rn | head on the same tree in the same run.
+#include "QuietStderr.h"
 #include "intake/OvraPhotoQueryController.h"
 #include "platform/Preferences.h"
 #include "shell/CommonHeader.h"
@@ -99,31 +100,6 @@ QStringList findPipeline(const QString &day)
     }
     return lines;
 }
-
-// The controller logs every search; the figures should not measure a terminal.
-class QuietStderr
-{
-public:
-    QuietStderr()
-    {
-        std::fflush(stderr);
-        saved_ = dup(STDERR_FILENO);
-        const int null = open("/dev/null", O_WRONLY);
-        dup2(null, STDERR_FILENO);
-        close(null);
-    }
-    ~QuietStderr()
-    {
-        std::fflush(stderr);
-        dup2(saved_, STDERR_FILENO);
-        close(saved_);
-    }
-    QuietStderr(const QuietStderr &) = delete;
-    QuietStderr &operator=(const QuietStderr &) = delete;
-
-private:
-    int saved_ = -1;
-};
 
 } // namespace
 
