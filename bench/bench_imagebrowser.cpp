@@ -7,6 +7,7 @@
 //
 //   bench_imagebrowser [rounds, default 3]
 
+#include "Figures.h"
 #include "console/MyImageBrowserView/MyImageBrowserModel.h"
 #include "console/MyImageBrowserView/MyImageBrowserView.h"
 #include "console/MyImageBrowserView/MyImageBrowserViewController.h"
@@ -155,12 +156,6 @@ double djpegMs(const QString &djpeg, const QStringList &files, int parallel)
     return double(timer.nsecsElapsed()) / 1e6;
 }
 
-double median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values.empty() ? -1 : values[values.size() / 2];
-}
-
 } // namespace
 
 int main(int argc, char **argv)
@@ -181,15 +176,15 @@ int main(int argc, char **argv)
     Preferences prefs{QString()};
     NotificationCenter center;
     const QString djpeg = QStandardPaths::findExecutable(u"djpeg"_s);
-    std::vector<double> ours;
-    std::vector<double> anchor;
-    std::vector<double> anchorTwo;
+    QList<double> ours;
+    QList<double> anchor;
+    QList<double> anchorTwo;
     for (int round = 0; round < rounds; ++round) {
         std::printf("round %d\n", round + 1);
-        ours.push_back(timeToFirstThumbnails(folder, prefs, center));
+        ours.append(timeToFirstThumbnails(folder, prefs, center));
         if (!djpeg.isEmpty()) {
-            anchor.push_back(djpegMs(djpeg, first, 1));
-            anchorTwo.push_back(djpegMs(djpeg, first, 2));
+            anchor.append(djpegMs(djpeg, first, 1));
+            anchorTwo.append(djpegMs(djpeg, first, 2));
         }
     }
 
@@ -199,7 +194,7 @@ int main(int argc, char **argv)
     for (double ms : ours) {
         std::printf(" %8.1f", ms);
     }
-    std::printf("  median %.1f ms (target < 1000 ms)\n", median(ours));
+    std::printf("  median %.1f ms (target < 1000 ms)\n", summarise(ours).median);
     if (djpeg.isEmpty()) {
         std::printf("djpeg not found (apt-get install libjpeg-turbo-progs)\n");
         return 0;
@@ -208,13 +203,13 @@ int main(int argc, char **argv)
     for (double ms : anchor) {
         std::printf(" %8.1f", ms);
     }
-    std::printf("  median %.1f ms\n", median(anchor));
+    std::printf("  median %.1f ms\n", summarise(anchor).median);
     std::printf("%-44s", "anchor, the same, two at a time:");
     for (double ms : anchorTwo) {
         std::printf(" %8.1f", ms);
     }
-    std::printf("  median %.1f ms\n", median(anchorTwo));
+    std::printf("  median %.1f ms\n", summarise(anchorTwo).median);
     std::printf("ratio browser / anchor two at a time (the browser decodes on 2 threads): %.2f\n",
-                median(ours) / median(anchorTwo));
+                summarise(ours).median / summarise(anchorTwo).median);
     return 0;
 }

@@ -9,6 +9,7 @@
 // Usage: bench_intake [--rounds N] [--keep DIR]
 //   --keep DIR  generate the photos into DIR once and reuse them next time.
 
+#include "Figures.h"
 #include "QuietStderr.h"
 #include "intake/ActivationCopier.h"
 #include "intake/BarcodeEntryController.h"
@@ -124,39 +125,9 @@ bool makePhotos(const QString &codeFolder)
     return true;
 }
 
-struct Figure
-{
-    double median = 0;
-    double fastest = 0;
-};
-
-Figure measure(int rounds, const std::function<void()> &run,
-               const std::function<void()> &before = {})
-{
-    if (before) {
-        before();
-    }
-    run(); // warm the caches
-    QList<double> times;
-    for (int i = 0; i < rounds; ++i) {
-        if (before) {
-            before();
-        }
-        QElapsedTimer timer;
-        timer.start();
-        run();
-        times.append(double(timer.nsecsElapsed()) / 1e6);
-    }
-    std::sort(times.begin(), times.end());
-    return {times.at(rounds / 2), times.first()};
-}
-
 bool shell(const QString &script, const QStringList &arguments)
 {
-    QProcess process;
-    process.start(QStringLiteral("/bin/sh"),
-                  QStringList{QStringLiteral("-c"), script, QStringLiteral("sh")} + arguments);
-    return process.waitForFinished(-1) && process.exitCode() == 0;
+    return !shellOutput(script, arguments).isNull();
 }
 
 // Writes out what earlier rounds left dirty, so no round pays for another's.

@@ -1,6 +1,7 @@
 // The code search (bundle script "getnewestfiles.sh" behind
 // OvraPhotoQueryController) on a day folder of 500 codes x 40 photos, beside
 // the plain pipeline find | sort -rn | head on the same tree in the same run.
+#include "Figures.h"
 #include "QuietStderr.h"
 #include "intake/OvraPhotoQueryController.h"
 #include "platform/Preferences.h"
@@ -63,39 +64,12 @@ bool makeTree(const QString &day)
     return true;
 }
 
-// Median and fastest of kRounds runs, in milliseconds.
-struct Figure
-{
-    double median = 0;
-    double fastest = 0;
-};
-
-Figure measure(const std::function<void()> &run)
-{
-    run(); // warm the caches
-    QList<double> times;
-    for (int i = 0; i < kRounds; ++i) {
-        QElapsedTimer timer;
-        timer.start();
-        run();
-        times.append(double(timer.nsecsElapsed()) / 1e6);
-    }
-    std::sort(times.begin(), times.end());
-    return {times.at(kRounds / 2), times.first()};
-}
-
 QStringList findPipeline(const QString &day)
 {
-    QProcess process;
-    process.start(
-        QStringLiteral("/bin/sh"),
-        {QStringLiteral("-c"),
-         QStringLiteral("find \"$1\" -type f -printf '%T@ %P\\n' | sort -rn | head -n 40"),
-         QStringLiteral("sh"), day});
-    process.waitForFinished(-1);
+    const QString out = shellOutput(
+        QStringLiteral("find \"$1\" -type f -printf '%T@ %P\\n' | sort -rn | head -n 40"), {day});
     QStringList lines;
-    for (const QString &line :
-         QString::fromUtf8(process.readAllStandardOutput()).split(u'\n', Qt::SkipEmptyParts)) {
+    for (const QString &line : out.split(u'\n', Qt::SkipEmptyParts)) {
         lines.append(line.section(QLatin1Char(' '), 1));
     }
     return lines;
@@ -137,12 +111,12 @@ int main(int argc, char **argv)
     Figure oneFigure;
     {
         const QuietStderr quiet;
-        anchor = measure([&] { anchorAnswer = findPipeline(day); });
-        shoutFigure = measure([&] {
+        anchor = measure(kRounds, [&] { anchorAnswer = findPipeline(day); });
+        shoutFigure = measure(kRounds, [&] {
             query.startSearchActionWithParamOldwayOvra2(shout);
             shoutAnswer = counter.last;
         });
-        oneFigure = measure([&] {
+        oneFigure = measure(kRounds, [&] {
             query.startSearchActionWithParamOldwayOvra2(oneCode);
             oneAnswer = counter.last;
         });
