@@ -80,6 +80,9 @@ MyImageBrowserView::MyImageBrowserView(QWidget *parent) : QListView(parent)
     setAcceptDrops(true);
     setDropIndicatorShown(true);
     setDragDropMode(QAbstractItemView::DragDrop);
+    // Drags arrive at the viewport, and a static icon view keeps it closed to
+    // them: without this every drop from the other grid is refused.
+    viewport()->setAcceptDrops(true);
     setTextElideMode(Qt::ElideRight);
     setWordWrap(false);
     setSpacing(0);
