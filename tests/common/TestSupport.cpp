@@ -31,4 +31,21 @@ QByteArray readFile(const QString &path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
+bool useOffscreenScreens(const QString &folder, int count)
+{
+    QByteArray screens;
+    for (int i = 0; i < count; ++i) {
+        screens += QByteArray(i ? "," : "") + "{\"name\":\"K" + QByteArray::number(i) +
+                   "\",\"x\":" + QByteArray::number(i * 800) +
+                   ",\"y\":0,\"width\":800,\"height\":600,\"logicalDpi\":96,"
+                   "\"logicalBaseDpi\":96,\"dpr\":1}";
+    }
+    const QString config = folder + QStringLiteral("/screens.json");
+    if (!writeFile(config, "{\"screens\":[" + screens + "]}")) {
+        return false;
+    }
+    qputenv("QT_QPA_PLATFORM", "offscreen:configfile=" + QFile::encodeName(config));
+    return true;
+}
+
 } // namespace TestSupport

@@ -1,3 +1,4 @@
+#include "TestSupport.h"
 #include "console/CodeReassignment.h"
 
 #include <QDir>
@@ -12,124 +13,107 @@ class TestCodeReassignment : public QObject
 
 private slots:
     void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
-    void init();
+    void init()
+    {
+        fDir = std::make_unique<QTemporaryDir>();
+        QVERIFY(fDir->isValid());
+        fOld = fDir->filePath(QStringLiteral("2020-01-02/abc"));
+        fNew = fDir->filePath(QStringLiteral("2020-01-02/xyz"));
+        fRecords = fDir->filePath(QStringLiteral("records"));
+        for (const QString &folder : {fOld, fNew, fRecords}) {
+            QVERIFY(QDir().mkpath(folder));
+        }
+    }
 
-    void nothingHappens_data();
-    void nothingHappens();
-    void onlyPhotosOfTheOldFolderMove();
-    void noRecordFolderKeepsTheMove();
-    void recordGoesToTheHomeFolderByDefault();
+    void nothingHappens_data()
+    {
+        QTest::addColumn<QString>("newCode");
+        QTest::addColumn<bool>("dropNewFolder");
+        QTest::newRow("same code in capitals") << QStringLiteral("ABC") << false;
+        QTest::newRow("no new code") << QString() << false;
+        QTest::newRow("new folder vanished") << QStringLiteral("xyz") << true;
+    }
+    void nothingHappens()
+    {
+        QFETCH(QString, newCode);
+        QFETCH(bool, dropNewFolder);
+        CodeReassignment job = make({QStringLiteral("1.jpg"), QStringLiteral("2.jpg")});
+        job.newCode = newCode;
+        if (dropNewFolder) {
+            QVERIFY(QDir(fNew).removeRecursively());
+        }
+        const CodeReassignment::Result result = job.run();
+        QVERIFY(result.moved.isEmpty());
+        QVERIFY(result.recordPath.isNull());
+        QCOMPARE(QDir(fOld).entryList(QDir::Files).size(), 2);
+        QVERIFY(QDir(fRecords).isEmpty());
+    }
+
+    void onlyPhotosOfTheOldFolderMove()
+    {
+        CodeReassignment job = make({QStringLiteral("1.jpg")});
+        const QString stranger = photo(fDir->path(), QStringLiteral("desktop.jpg"));
+        job.files.prepend(stranger);
+        const CodeReassignment::Result result = job.run();
+        QCOMPARE(result.moved, QStringList{QStringLiteral("1.jpg")});
+        QVERIFY(QFileInfo::exists(stranger));
+        QVERIFY(QFileInfo::exists(fNew + QStringLiteral("/1.jpg")));
+        QCOMPARE(QFileInfo(result.recordPath).path(), fRecords);
+    }
+
+    void noRecordFolderKeepsTheMove()
+    {
+        CodeReassignment job = make({QStringLiteral("1.jpg")});
+        job.recordFolder = [] {
+            return QString();
+        };
+        const CodeReassignment::Result result = job.run();
+        QCOMPARE(result.moved, QStringList{QStringLiteral("1.jpg")});
+        QVERIFY(result.recordPath.isNull());
+        QVERIFY(QFileInfo::exists(fNew + QStringLiteral("/1.jpg")));
+    }
+
+    void recordGoesToTheHomeFolderByDefault()
+    {
+        const QByteArray home = qgetenv("HOME");
+        qputenv("HOME", QFile::encodeName(fDir->path()));
+        CodeReassignment job = make({QStringLiteral("1.jpg")});
+        job.recordFolder = nullptr;
+        const CodeReassignment::Result result = job.run();
+        qputenv("HOME", home);
+        QCOMPARE(QFileInfo(result.recordPath).path(),
+                 fDir->filePath(QStringLiteral(".Ostrel/CodeChanges")));
+        QVERIFY(QFileInfo::exists(result.recordPath));
+    }
 
 private:
-    QString photo(const QString &folder, const QString &name);
-    CodeReassignment make(const QStringList &names);
+    QString photo(const QString &folder, const QString &name)
+    {
+        const QString path = folder + QLatin1Char('/') + name;
+        return TestSupport::writeFile(path, name.toUtf8()) ? path : QString();
+    }
+
+    CodeReassignment make(const QStringList &names)
+    {
+        CodeReassignment job;
+        job.oldCode = QStringLiteral("abc");
+        job.newCode = QStringLiteral("xyz");
+        job.oldFolder = fOld;
+        job.newFolder = fNew;
+        for (const QString &name : names) {
+            job.files << photo(fOld, name);
+        }
+        job.recordFolder = [this] {
+            return fRecords;
+        };
+        return job;
+    }
 
     std::unique_ptr<QTemporaryDir> fDir;
     QString fOld;
     QString fNew;
     QString fRecords;
 };
-
-void TestCodeReassignment::init()
-{
-    fDir = std::make_unique<QTemporaryDir>();
-    QVERIFY(fDir->isValid());
-    fOld = fDir->filePath(QStringLiteral("2020-01-02/abc"));
-    fNew = fDir->filePath(QStringLiteral("2020-01-02/xyz"));
-    fRecords = fDir->filePath(QStringLiteral("records"));
-    for (const QString &folder : {fOld, fNew, fRecords}) {
-        QVERIFY(QDir().mkpath(folder));
-    }
-}
-
-QString TestCodeReassignment::photo(const QString &folder, const QString &name)
-{
-    const QString path = folder + QLatin1Char('/') + name;
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
-        return QString();
-    }
-    file.write(name.toUtf8());
-    return path;
-}
-
-CodeReassignment TestCodeReassignment::make(const QStringList &names)
-{
-    CodeReassignment job;
-    job.oldCode = QStringLiteral("abc");
-    job.newCode = QStringLiteral("xyz");
-    job.oldFolder = fOld;
-    job.newFolder = fNew;
-    for (const QString &name : names) {
-        job.files << photo(fOld, name);
-    }
-    job.recordFolder = [this] {
-        return fRecords;
-    };
-    return job;
-}
-
-void TestCodeReassignment::nothingHappens_data()
-{
-    QTest::addColumn<QString>("newCode");
-    QTest::addColumn<bool>("dropNewFolder");
-    QTest::newRow("same code in capitals") << QStringLiteral("ABC") << false;
-    QTest::newRow("no new code") << QString() << false;
-    QTest::newRow("new folder vanished") << QStringLiteral("xyz") << true;
-}
-
-void TestCodeReassignment::nothingHappens()
-{
-    QFETCH(QString, newCode);
-    QFETCH(bool, dropNewFolder);
-    CodeReassignment job = make({QStringLiteral("1.jpg"), QStringLiteral("2.jpg")});
-    job.newCode = newCode;
-    if (dropNewFolder) {
-        QVERIFY(QDir(fNew).removeRecursively());
-    }
-    const CodeReassignment::Result result = job.run();
-    QVERIFY(result.moved.isEmpty());
-    QVERIFY(result.recordPath.isNull());
-    QCOMPARE(QDir(fOld).entryList(QDir::Files).size(), 2);
-    QVERIFY(QDir(fRecords).isEmpty());
-}
-
-void TestCodeReassignment::onlyPhotosOfTheOldFolderMove()
-{
-    CodeReassignment job = make({QStringLiteral("1.jpg")});
-    const QString stranger = photo(fDir->path(), QStringLiteral("desktop.jpg"));
-    job.files.prepend(stranger);
-    const CodeReassignment::Result result = job.run();
-    QCOMPARE(result.moved, QStringList{QStringLiteral("1.jpg")});
-    QVERIFY(QFileInfo::exists(stranger));
-    QVERIFY(QFileInfo::exists(fNew + QStringLiteral("/1.jpg")));
-    QCOMPARE(QFileInfo(result.recordPath).path(), fRecords);
-}
-
-void TestCodeReassignment::noRecordFolderKeepsTheMove()
-{
-    CodeReassignment job = make({QStringLiteral("1.jpg")});
-    job.recordFolder = [] {
-        return QString();
-    };
-    const CodeReassignment::Result result = job.run();
-    QCOMPARE(result.moved, QStringList{QStringLiteral("1.jpg")});
-    QVERIFY(result.recordPath.isNull());
-    QVERIFY(QFileInfo::exists(fNew + QStringLiteral("/1.jpg")));
-}
-
-void TestCodeReassignment::recordGoesToTheHomeFolderByDefault()
-{
-    const QByteArray home = qgetenv("HOME");
-    qputenv("HOME", QFile::encodeName(fDir->path()));
-    CodeReassignment job = make({QStringLiteral("1.jpg")});
-    job.recordFolder = nullptr;
-    const CodeReassignment::Result result = job.run();
-    qputenv("HOME", home);
-    QCOMPARE(QFileInfo(result.recordPath).path(),
-             fDir->filePath(QStringLiteral(".Ostrel/CodeChanges")));
-    QVERIFY(QFileInfo::exists(result.recordPath));
-}
 
 QTEST_GUILESS_MAIN(TestCodeReassignment)
 #include "tst_codereassignment.moc"

@@ -1,4 +1,5 @@
 #include "StderrCapture.h"
+#include "TestSupport.h"
 #include "console/MyImageBrowserView/MyImageBrowserAdding.h"
 #include "console/MyImageBrowserView/MyImageBrowserModel.h"
 #include "console/MyImageBrowserView/MyImageBrowserReorder.h"
@@ -27,465 +28,429 @@ class TestMyImageBrowserViewController : public QObject
 
 private slots:
     void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
-    void init();
-    void cleanup();
+    void init()
+    {
+        fDir = std::make_unique<QTemporaryDir>();
+        QVERIFY(fDir->isValid());
+        fPrefs = std::make_unique<Preferences>(QString());
+        fCenter = std::make_unique<NotificationCenter>();
+        fWindow = std::make_unique<QWidget>();
+    }
+    void cleanup()
+    {
+        fWindow.reset();
+        fCenter.reset();
+        fPrefs.reset();
+        fDir.reset();
+    }
 
-    void addingAFolderAddsItsPhotosOnly();
-    void sameFileInCapitalsIsKeptOnce_data();
-    void sameFileInCapitalsIsKeptOnce();
-    void overlappingRequestsNewestWins_data();
-    void overlappingRequestsNewestWins();
-    void removeImagesStopsARunningAdd();
-    void stuckAddTimesOutAndDropsTheNewList();
-    void thumbnailsAreDecodedToFitTheCells();
-    void dragBetweenBrowsersMovesThePhotos();
-    void dropIsRefusedWhenNotAllowed();
-    void reorderRule_data();
-    void reorderRule();
-    void arrowKeysAreRefused_data();
-    void arrowKeysAreRefused();
-    void cellsFitRowsAndColumns_data();
-    void cellsFitRowsAndColumns();
-    void selectionIsStoredInPreferences();
-    void button2EmptiesTheBrowser_data();
-    void button2EmptiesTheBrowser();
+    void addingAFolderAddsItsPhotosOnly()
+    {
+        const QString folder = makeFolder(QStringLiteral("code"), 2);
+        writePhoto(folder + QStringLiteral("/.hidden.jpg"));
+        QVERIFY(QDir(folder).mkdir(QStringLiteral("sub")));
+        writePhoto(folder + QStringLiteral("/sub/deeper.jpg"));
+        QVERIFY(TestSupport::writeFile(folder + QStringLiteral("/notes.txt"), "not a photo"));
+        fPrefs->setObject(QStringLiteral("old.jpg"), kPrefCurrentPathForIKImageView);
+
+        auto *browser = makeBrowser();
+        QVERIFY(addAndWait(*browser, {folder}));
+
+        QCOMPARE(names(*browser),
+                 (QStringList{QStringLiteral(".hidden.jpg"), QStringLiteral("code_000.jpg"),
+                              QStringLiteral("code_001.jpg")}));
+        QCOMPARE(browser->images().at(1).imageTitle(), QStringLiteral("code_000"));
+        QCOMPARE(browser->images().at(2).index, 3);
+        QCOMPARE(browser->model()->rowCount(), 3);
+        QCOMPARE(fPrefs->stringForKey(kPrefCurrentPathForIKImageView), kNoPhotoSelected);
+    }
+
+    void sameFileInCapitalsIsKeptOnce_data()
+    {
+        QTest::addColumn<bool>("asFolder");
+        QTest::newRow("two paths") << false;
+        QTest::newRow("one folder") << true;
+    }
+    void sameFileInCapitalsIsKeptOnce()
+    {
+        QFETCH(bool, asFolder);
+        const QString folder = makeFolder(QStringLiteral("dup"), 0);
+        const QString lower = folder + QStringLiteral("/photo.jpg");
+        const QString upper = folder + QStringLiteral("/PHOTO.JPG");
+        writePhoto(lower);
+        writePhoto(upper);
+
+        auto *browser = makeBrowser();
+        QVERIFY(addAndWait(*browser, asFolder ? QStringList{folder} : QStringList{lower, upper}));
+        QCOMPARE(browser->images().size(), 1);
+
+        // A drop of the twin is refused too.
+        QMimeData data;
+        data.setUrls({QUrl::fromLocalFile(
+            browser->images().first().path.compare(lower) == 0 ? upper : lower)});
+        browser->performDragOperation(&data, 0);
+        QCOMPARE(browser->images().size(), 1);
+    }
+
+    void overlappingRequestsNewestWins_data()
+    {
+        QTest::addColumn<int>("requests");
+        QTest::newRow("two") << 2;
+        QTest::newRow("three") << 3;
+    }
+    void overlappingRequestsNewestWins()
+    {
+        QFETCH(int, requests);
+        QStringList folders;
+        for (int i = 0; i < requests; ++i) {
+            folders.append(makeFolder(QStringLiteral("code%1").arg(i), i == 0 ? 60 : 5));
+        }
+        auto *browser = makeBrowser();
+        // Whatever the grid shows at any moment comes from one request.
+        int mixed = 0;
+        connect(browser->model(), &QAbstractItemModel::rowsInserted, this, [&] {
+            QSet<QString> parents;
+            for (const MyImageBrowserObject &item : browser->images()) {
+                parents.insert(QFileInfo(item.path).path());
+            }
+            mixed += parents.size() > 1 ? 1 : 0;
+        });
+        QSignalSpy finished(browser, &MyImageBrowserViewController::addingFinished);
+
+        for (const QString &folder : folders) {
+            browser->addImages({folder});
+        }
+        QVERIFY(browser->isAddingImages());
+        QTRY_VERIFY_WITH_TIMEOUT(!browser->isAddingImages(), 20000);
+
+        QCOMPARE(mixed, 0);
+        QCOMPARE(browser->images().size(), 5);
+        for (const MyImageBrowserObject &item : browser->images()) {
+            QCOMPARE(QFileInfo(item.path).path(), folders.last());
+        }
+        QCOMPARE(browser->images().last().index, 5);
+        QCOMPARE(finished.count(), 1);
+    }
+
+    void removeImagesStopsARunningAdd()
+    {
+        const QString folder = makeFolder(QStringLiteral("long"), 60);
+        auto *browser = makeBrowser();
+        browser->addImages({folder});
+        browser->removeImages();
+        QTRY_VERIFY_WITH_TIMEOUT(!browser->isAddingImages(), 20000);
+        QVERIFY(browser->images().isEmpty());
+    }
+
+    void stuckAddTimesOutAndDropsTheNewList()
+    {
+        const QString stuck = makeFolder(QStringLiteral("stuck"), 3);
+        const QString next = makeFolder(QStringLiteral("next"), 2);
+        // The worker hangs on the first photo, as on a share that stopped answering.
+        auto entered = std::make_shared<QSemaphore>();
+        auto gate = std::make_shared<QSemaphore>();
+        auto *browser = makeBrowser();
+        browser->setAddableImageTest([entered, gate](const QString &path) {
+            if (path.contains(QStringLiteral("/stuck/"))) {
+                entered->release();
+                gate->acquire();
+            }
+            return isAddableImageFile(path);
+        });
+        browser->setStopWaitTimeout(50);
+        QSignalSpy finished(browser, &MyImageBrowserViewController::addingFinished);
+
+        browser->addImages({stuck});
+        QVERIFY(entered->tryAcquire(1, 10000));
+        StderrCapture log;
+        browser->addImages({next});
+        QVERIFY(finished.wait(10000));
+        QVERIFY(log.finish().contains(QStringLiteral("timed Out?????")));
+        QVERIFY(browser->isAddingImages());
+
+        // The stop request was withdrawn: the old add goes on to its end.
+        gate->release(3);
+        QTRY_VERIFY_WITH_TIMEOUT(!browser->isAddingImages(), 10000);
+        QCOMPARE(names(*browser),
+                 (QStringList{QStringLiteral("stuck_000.jpg"), QStringLiteral("stuck_001.jpg"),
+                              QStringLiteral("stuck_002.jpg")}));
+    }
+
+    void thumbnailsAreDecodedToFitTheCells()
+    {
+        const QString folder = makeFolder(QStringLiteral("thumbs"), 0);
+        QImage photo(1200, 800, QImage::Format_RGB32);
+        photo.fill(Qt::darkRed);
+        QVERIFY(photo.save(folder + QStringLiteral("/big.jpg"), "JPEG"));
+        auto *browser = makeBrowser();
+        browser->view()->resize(600, 240);
+        fWindow->show();
+        QVERIFY(QTest::qWaitForWindowExposed(fWindow.get()));
+        browser->row = 1;
+        browser->col = 3;
+        browser->adjustCellSize();
+        QVERIFY(addAndWait(*browser, {folder}));
+
+        MyImageBrowserModel *model = browser->model();
+        QTRY_VERIFY_WITH_TIMEOUT(model->hasThumbnail(0), 10000);
+        const QSize box = model->thumbnailSize();
+        const QPixmap shown = model->data(model->index(0), Qt::DecorationRole).value<QPixmap>();
+        QVERIFY(shown.width() <= box.width() && shown.height() <= box.height());
+        QVERIFY(shown.width() == box.width() || shown.height() == box.height());
+        // The cell drawn on screen holds the whole thumbnail, not just its title.
+        const QRect cell = browser->imageBrowser()->visualRect(model->index(0));
+        QVERIFY2(cell.height() >= box.height(),
+                 qPrintable(QStringLiteral("cell %1x%2").arg(cell.width()).arg(cell.height())));
+
+        // Another cell size needs another decode.
+        browser->col = 2;
+        browser->adjustCellSize();
+        QVERIFY(model->thumbnailSize() != box);
+        QTRY_VERIFY_WITH_TIMEOUT(model->hasThumbnail(0), 10000);
+    }
+
+    void dragBetweenBrowsersMovesThePhotos()
+    {
+        auto *a = makeBrowser();
+        auto *b = makeBrowser();
+        b->fAllowsReordering = true;
+        QVERIFY(addAndWait(*a, {makeFolder(QStringLiteral("a"), 4)}));
+        QVERIFY(addAndWait(*b, {makeFolder(QStringLiteral("b"), 2)}));
+
+        QList<QObject *> refreshed;
+        fCenter->addObserver(this, kConcludeDragOperation, [&](const Notification &n) {
+            refreshed.append(n.userInfo.value(kKeyImageBrowser).value<QObject *>());
+        });
+
+        // What the grid puts on the drag: the selected photos as file URLs.
+        const QModelIndexList dragged{a->model()->index(1), a->model()->index(2)};
+        std::unique_ptr<QMimeData> data(a->model()->mimeData(dragged));
+        QVERIFY(data->hasFormat(QStringLiteral("text/uri-list")));
+
+        QCOMPARE(b->draggingEntered(data.get()), Qt::MoveAction);
+        QVERIFY(b->performDragOperation(data.get(), 1));
+        b->concludeDragOperation(a->imageBrowser());
+        fCenter->removeObserver(this);
+
+        QCOMPARE(names(*b),
+                 (QStringList{QStringLiteral("b_000.jpg"), QStringLiteral("a_001.jpg"),
+                              QStringLiteral("a_002.jpg"), QStringLiteral("b_001.jpg")}));
+        QCOMPARE(b->images().at(1).index, 0);
+        QCOMPARE(names(*a),
+                 (QStringList{QStringLiteral("a_000.jpg"), QStringLiteral("a_003.jpg")}));
+        QCOMPARE(a->model()->rowCount(), 2);
+        QVERIFY(refreshed.contains(a->imageBrowser()));
+        QVERIFY(refreshed.contains(b->imageBrowser()));
+    }
+
+    void dropIsRefusedWhenNotAllowed()
+    {
+        auto *browser = makeBrowser();
+        browser->fAllowDrop = false;
+        QVERIFY(addAndWait(*browser, {makeFolder(QStringLiteral("main"), 2)}));
+        const QString other = makeFolder(QStringLiteral("other"), 1);
+
+        QMimeData data;
+        data.setUrls({QUrl::fromLocalFile(other + QStringLiteral("/other_000.jpg"))});
+        QCOMPARE(browser->draggingEntered(&data), Qt::IgnoreAction);
+        QVERIFY(!browser->performDragOperation(&data, 0));
+
+        // Through the grid itself, as a drag from another application would come.
+        QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction | Qt::MoveAction, &data, Qt::LeftButton,
+                              Qt::NoModifier);
+        QCoreApplication::sendEvent(browser->imageBrowser()->viewport(), &enter);
+        QVERIFY(!enter.isAccepted());
+        QCOMPARE(names(*browser),
+                 (QStringList{QStringLiteral("main_000.jpg"), QStringLiteral("main_001.jpg")}));
+    }
+
+    void reorderRule_data()
+    {
+        QTest::addColumn<QList<int>>("indexes");
+        QTest::addColumn<int>("destination");
+        QTest::addColumn<QList<int>>("expected");
+        QTest::newRow("forward to start") << QList<int>{1, 3} << 0 << QList<int>{1, 3, 0, 2, 4, 5};
+        QTest::newRow("taken below destination")
+            << QList<int>{0, 1} << 4 << QList<int>{2, 3, 0, 1, 4, 5};
+        QTest::newRow("to the end") << QList<int>{4} << 6 << QList<int>{0, 1, 2, 3, 5, 4};
+        QTest::newRow("onto itself") << QList<int>{2} << 2 << QList<int>{0, 1, 2, 3, 4, 5};
+        QTest::newRow("both sides") << QList<int>{5, 0} << 3 << QList<int>{1, 2, 0, 5, 3, 4};
+        QTest::newRow("out of range ignored")
+            << QList<int>{7, 1} << 99 << QList<int>{0, 2, 3, 4, 5, 1};
+    }
+    void reorderRule()
+    {
+        QFETCH(QList<int>, indexes);
+        QFETCH(int, destination);
+        QFETCH(QList<int>, expected);
+        QList<int> items{0, 1, 2, 3, 4, 5};
+        moveItemsAtIndexes(items, indexes, destination);
+        QCOMPARE(items, expected);
+
+        // The grid's data source does the same to its photos.
+        auto *browser = makeBrowser();
+        for (int i = 0; i < 6; ++i) {
+            browser->images().append(MyImageBrowserObject(QString::number(i), i + 1, true));
+        }
+        QVERIFY(browser->moveItemsAtIndexes(indexes, destination));
+        QStringList order;
+        for (const MyImageBrowserObject &item : browser->images()) {
+            order.append(QString::number(expected.at(order.size())));
+            QCOMPARE(item.path, order.last());
+        }
+    }
+
+    void arrowKeysAreRefused_data()
+    {
+        QTest::addColumn<int>("key");
+        QTest::newRow("left") << int(Qt::Key_Left);
+        QTest::newRow("right") << int(Qt::Key_Right);
+        QTest::newRow("up") << int(Qt::Key_Up);
+        QTest::newRow("down") << int(Qt::Key_Down);
+    }
+    void arrowKeysAreRefused()
+    {
+        QFETCH(int, key);
+        auto *browser = makeBrowser();
+        QVERIFY(addAndWait(*browser, {makeFolder(QStringLiteral("keys"), 6)}));
+        fWindow->resize(400, 300);
+        browser->view()->resize(400, 300);
+        fWindow->show();
+        MyImageBrowserView *grid = browser->imageBrowser();
+        grid->setCurrentIndex(grid->model()->index(2, 0));
+
+        QTest::keyClick(grid, Qt::Key(key));
+        QCOMPARE(grid->currentIndex().row(), 2);
+        // Other keys still reach the grid.
+        QTest::keyClick(grid, Qt::Key_End);
+        QCOMPARE(grid->currentIndex().row(), 5);
+    }
+
+    void cellsFitRowsAndColumns_data()
+    {
+        QTest::addColumn<int>("rows");
+        QTest::addColumn<int>("cols");
+        QTest::newRow("main window: 1 x 3") << 1 << 3;
+        QTest::newRow("2 x 4") << 2 << 4;
+        QTest::newRow("3 x 2") << 3 << 2;
+    }
+    void cellsFitRowsAndColumns()
+    {
+        QFETCH(int, rows);
+        QFETCH(int, cols);
+        auto *browser = makeBrowser();
+        browser->view()->resize(610, 330);
+        fWindow->show();
+        QVERIFY(QTest::qWaitForWindowExposed(fWindow.get()));
+        MyImageBrowserView *grid = browser->imageBrowser();
+        const QSize before = grid->gridSize();
+        browser->row = rows;
+        browser->col = 0;
+        browser->adjustCellSize();
+        QCOMPARE(grid->gridSize(), before);
+
+        browser->col = cols;
+        browser->adjustCellSize();
+        const QSize area = grid->viewport()->size();
+        if (rows == 1) {
+            QCOMPARE(grid->gridSize(), QSize(area.width() / cols, area.height()));
+            QCOMPARE(grid->horizontalScrollBarPolicy(), Qt::ScrollBarAsNeeded);
+            QCOMPARE(grid->isWrapping(), false);
+        } else {
+            QCOMPARE(grid->gridSize(),
+                     QSize((area.width() - 20 * cols) / cols, (area.height() - 28 * rows) / rows));
+            QCOMPARE(grid->verticalScrollBarPolicy(), Qt::ScrollBarAsNeeded);
+        }
+        // The thumbnails are decoded to fit the cells.
+        QVERIFY(browser->model()->thumbnailSize().width() < grid->gridSize().width());
+        QVERIFY(browser->model()->thumbnailSize().height() < grid->gridSize().height());
+    }
+
+    void selectionIsStoredInPreferences()
+    {
+        auto *browser = makeBrowser();
+        QVERIFY(addAndWait(*browser, {makeFolder(QStringLiteral("sel"), 4)}));
+        int posted = 0;
+        fCenter->addObserver(this, kUpdateSelectionDidChangeCount, [&](const Notification &n) {
+            posted += n.object.value<QObject *>() == browser;
+        });
+        MyImageBrowserView *grid = browser->imageBrowser();
+        grid->selectionModel()->select(grid->model()->index(3, 0), QItemSelectionModel::Select);
+        grid->selectionModel()->select(grid->model()->index(1, 0), QItemSelectionModel::Select);
+        fCenter->removeObserver(this);
+
+        QCOMPARE(posted, 2);
+        QCOMPARE(fPrefs->stringForKey(kPrefCurrentPathForIKImageView),
+                 QStringLiteral("sel_003.jpg"));
+        QCOMPARE(fPrefs->stringForKey(kPrefCurrentFullPathForIKImageView),
+                 browser->images().at(3).path);
+    }
+
+    void button2EmptiesTheBrowser_data()
+    {
+        QTest::addColumn<QString>("alternateTitle");
+        QTest::addColumn<bool>("empties");
+        QTest::newRow("button2") << QStringLiteral("button2") << true;
+        QTest::newRow("BUTTON3") << QStringLiteral("BUTTON3") << true;
+        QTest::newRow("button1") << QStringLiteral("button1") << false;
+        QTest::newRow("none") << QString() << false;
+    }
+    void button2EmptiesTheBrowser()
+    {
+        QFETCH(QString, alternateTitle);
+        QFETCH(bool, empties);
+        auto *browser = makeBrowser();
+        QVERIFY(addAndWait(*browser, {makeFolder(QStringLiteral("btn"), 2)}));
+        QPushButton button;
+        button.setProperty(kAlternateTitleProperty, alternateTitle);
+        browser->doButton2(&button);
+        QCOMPARE(browser->images().isEmpty(), empties);
+    }
 
 private:
-    QString makeFolder(const QString &name, int photos);
-    static void writePhoto(const QString &path);
-    MyImageBrowserViewController *makeBrowser();
-    static QStringList names(const MyImageBrowserViewController &browser);
-    static bool addAndWait(MyImageBrowserViewController &browser, const QStringList &paths);
+    QString makeFolder(const QString &name, int photos)
+    {
+        const QString folder = fDir->filePath(name);
+        QDir().mkpath(folder);
+        for (int i = 0; i < photos; ++i) {
+            writePhoto(
+                QStringLiteral("%1/%2_%3.jpg").arg(folder, name).arg(i, 3, 10, QLatin1Char('0')));
+        }
+        return folder;
+    }
+
+    static void writePhoto(const QString &path)
+    {
+        QImage image(48, 32, QImage::Format_RGB32);
+        image.fill(Qt::darkCyan);
+        QVERIFY(image.save(path, "JPEG"));
+    }
+
+    MyImageBrowserViewController *makeBrowser()
+    {
+        return new MyImageBrowserViewController(fWindow.get(), fPrefs.get(), fCenter.get());
+    }
+
+    static QStringList names(const MyImageBrowserViewController &browser)
+    {
+        QStringList result;
+        for (const MyImageBrowserObject &item : browser.images()) {
+            result.append(QFileInfo(item.path).fileName());
+        }
+        return result;
+    }
+
+    static bool addAndWait(MyImageBrowserViewController &browser, const QStringList &paths)
+    {
+        browser.addImages(paths);
+        return QTest::qWaitFor([&browser] { return !browser.isAddingImages(); }, 20000);
+    }
 
     std::unique_ptr<QTemporaryDir> fDir;
     std::unique_ptr<Preferences> fPrefs;
     std::unique_ptr<NotificationCenter> fCenter;
     std::unique_ptr<QWidget> fWindow;
 };
-
-void TestMyImageBrowserViewController::init()
-{
-    fDir = std::make_unique<QTemporaryDir>();
-    QVERIFY(fDir->isValid());
-    fPrefs = std::make_unique<Preferences>(QString());
-    fCenter = std::make_unique<NotificationCenter>();
-    fWindow = std::make_unique<QWidget>();
-}
-
-void TestMyImageBrowserViewController::cleanup()
-{
-    fWindow.reset();
-    fCenter.reset();
-    fPrefs.reset();
-    fDir.reset();
-}
-
-void TestMyImageBrowserViewController::writePhoto(const QString &path)
-{
-    QImage image(48, 32, QImage::Format_RGB32);
-    image.fill(Qt::darkCyan);
-    QVERIFY(image.save(path, "JPEG"));
-}
-
-QString TestMyImageBrowserViewController::makeFolder(const QString &name, int photos)
-{
-    const QString folder = fDir->filePath(name);
-    QDir().mkpath(folder);
-    for (int i = 0; i < photos; ++i) {
-        writePhoto(
-            QStringLiteral("%1/%2_%3.jpg").arg(folder, name).arg(i, 3, 10, QLatin1Char('0')));
-    }
-    return folder;
-}
-
-MyImageBrowserViewController *TestMyImageBrowserViewController::makeBrowser()
-{
-    return new MyImageBrowserViewController(fWindow.get(), fPrefs.get(), fCenter.get());
-}
-
-QStringList TestMyImageBrowserViewController::names(const MyImageBrowserViewController &browser)
-{
-    QStringList result;
-    for (const MyImageBrowserObject &item : browser.images()) {
-        result.append(QFileInfo(item.path).fileName());
-    }
-    return result;
-}
-
-bool TestMyImageBrowserViewController::addAndWait(MyImageBrowserViewController &browser,
-                                                  const QStringList &paths)
-{
-    browser.addImages(paths);
-    return QTest::qWaitFor([&browser] { return !browser.isAddingImages(); }, 20000);
-}
-
-void TestMyImageBrowserViewController::addingAFolderAddsItsPhotosOnly()
-{
-    const QString folder = makeFolder(QStringLiteral("code"), 2);
-    writePhoto(folder + QStringLiteral("/.hidden.jpg"));
-    QVERIFY(QDir(folder).mkdir(QStringLiteral("sub")));
-    writePhoto(folder + QStringLiteral("/sub/deeper.jpg"));
-    QFile notes(folder + QStringLiteral("/notes.txt"));
-    QVERIFY(notes.open(QIODevice::WriteOnly));
-    notes.write("not a photo");
-    notes.close();
-    fPrefs->setObject(QStringLiteral("old.jpg"), kPrefCurrentPathForIKImageView);
-
-    auto *browser = makeBrowser();
-    QVERIFY(addAndWait(*browser, {folder}));
-
-    QCOMPARE(names(*browser),
-             (QStringList{QStringLiteral(".hidden.jpg"), QStringLiteral("code_000.jpg"),
-                          QStringLiteral("code_001.jpg")}));
-    QCOMPARE(browser->images().at(1).imageTitle(), QStringLiteral("code_000"));
-    QCOMPARE(browser->images().at(2).index, 3);
-    QCOMPARE(browser->model()->rowCount(), 3);
-    QCOMPARE(fPrefs->stringForKey(kPrefCurrentPathForIKImageView), kNoPhotoSelected);
-}
-
-void TestMyImageBrowserViewController::sameFileInCapitalsIsKeptOnce_data()
-{
-    QTest::addColumn<bool>("asFolder");
-    QTest::newRow("two paths") << false;
-    QTest::newRow("one folder") << true;
-}
-
-void TestMyImageBrowserViewController::sameFileInCapitalsIsKeptOnce()
-{
-    QFETCH(bool, asFolder);
-    const QString folder = makeFolder(QStringLiteral("dup"), 0);
-    const QString lower = folder + QStringLiteral("/photo.jpg");
-    const QString upper = folder + QStringLiteral("/PHOTO.JPG");
-    writePhoto(lower);
-    writePhoto(upper);
-
-    auto *browser = makeBrowser();
-    QVERIFY(addAndWait(*browser, asFolder ? QStringList{folder} : QStringList{lower, upper}));
-    QCOMPARE(browser->images().size(), 1);
-
-    // A drop of the twin is refused too.
-    QMimeData data;
-    data.setUrls(
-        {QUrl::fromLocalFile(browser->images().first().path.compare(lower) == 0 ? upper : lower)});
-    browser->performDragOperation(&data, 0);
-    QCOMPARE(browser->images().size(), 1);
-}
-
-void TestMyImageBrowserViewController::overlappingRequestsNewestWins_data()
-{
-    QTest::addColumn<int>("requests");
-    QTest::newRow("two") << 2;
-    QTest::newRow("three") << 3;
-}
-
-void TestMyImageBrowserViewController::overlappingRequestsNewestWins()
-{
-    QFETCH(int, requests);
-    QStringList folders;
-    for (int i = 0; i < requests; ++i) {
-        folders.append(makeFolder(QStringLiteral("code%1").arg(i), i == 0 ? 60 : 5));
-    }
-    auto *browser = makeBrowser();
-    // Whatever the grid shows at any moment comes from one request.
-    int mixed = 0;
-    connect(browser->model(), &QAbstractItemModel::rowsInserted, this, [&] {
-        QSet<QString> parents;
-        for (const MyImageBrowserObject &item : browser->images()) {
-            parents.insert(QFileInfo(item.path).path());
-        }
-        mixed += parents.size() > 1 ? 1 : 0;
-    });
-    QSignalSpy finished(browser, &MyImageBrowserViewController::addingFinished);
-
-    for (const QString &folder : folders) {
-        browser->addImages({folder});
-    }
-    QVERIFY(browser->isAddingImages());
-    QTRY_VERIFY_WITH_TIMEOUT(!browser->isAddingImages(), 20000);
-
-    QCOMPARE(mixed, 0);
-    QCOMPARE(browser->images().size(), 5);
-    for (const MyImageBrowserObject &item : browser->images()) {
-        QCOMPARE(QFileInfo(item.path).path(), folders.last());
-    }
-    QCOMPARE(browser->images().last().index, 5);
-    QCOMPARE(finished.count(), 1);
-}
-
-void TestMyImageBrowserViewController::removeImagesStopsARunningAdd()
-{
-    const QString folder = makeFolder(QStringLiteral("long"), 60);
-    auto *browser = makeBrowser();
-    browser->addImages({folder});
-    browser->removeImages();
-    QTRY_VERIFY_WITH_TIMEOUT(!browser->isAddingImages(), 20000);
-    QVERIFY(browser->images().isEmpty());
-}
-
-void TestMyImageBrowserViewController::stuckAddTimesOutAndDropsTheNewList()
-{
-    const QString stuck = makeFolder(QStringLiteral("stuck"), 3);
-    const QString next = makeFolder(QStringLiteral("next"), 2);
-    // The worker hangs on the first photo, as on a share that stopped answering.
-    auto entered = std::make_shared<QSemaphore>();
-    auto gate = std::make_shared<QSemaphore>();
-    auto *browser = makeBrowser();
-    browser->setAddableImageTest([entered, gate](const QString &path) {
-        if (path.contains(QStringLiteral("/stuck/"))) {
-            entered->release();
-            gate->acquire();
-        }
-        return isAddableImageFile(path);
-    });
-    browser->setStopWaitTimeout(50);
-    QSignalSpy finished(browser, &MyImageBrowserViewController::addingFinished);
-
-    browser->addImages({stuck});
-    QVERIFY(entered->tryAcquire(1, 10000));
-    StderrCapture log;
-    browser->addImages({next});
-    QVERIFY(finished.wait(10000));
-    QVERIFY(log.finish().contains(QStringLiteral("timed Out?????")));
-    QVERIFY(browser->isAddingImages());
-
-    // The stop request was withdrawn: the old add goes on to its end.
-    gate->release(3);
-    QTRY_VERIFY_WITH_TIMEOUT(!browser->isAddingImages(), 10000);
-    QCOMPARE(names(*browser),
-             (QStringList{QStringLiteral("stuck_000.jpg"), QStringLiteral("stuck_001.jpg"),
-                          QStringLiteral("stuck_002.jpg")}));
-}
-
-void TestMyImageBrowserViewController::thumbnailsAreDecodedToFitTheCells()
-{
-    const QString folder = makeFolder(QStringLiteral("thumbs"), 0);
-    QImage photo(1200, 800, QImage::Format_RGB32);
-    photo.fill(Qt::darkRed);
-    QVERIFY(photo.save(folder + QStringLiteral("/big.jpg"), "JPEG"));
-    auto *browser = makeBrowser();
-    browser->view()->resize(600, 240);
-    fWindow->show();
-    QVERIFY(QTest::qWaitForWindowExposed(fWindow.get()));
-    browser->row = 1;
-    browser->col = 3;
-    browser->adjustCellSize();
-    QVERIFY(addAndWait(*browser, {folder}));
-
-    MyImageBrowserModel *model = browser->model();
-    QTRY_VERIFY_WITH_TIMEOUT(model->hasThumbnail(0), 10000);
-    const QSize box = model->thumbnailSize();
-    const QPixmap shown = model->data(model->index(0), Qt::DecorationRole).value<QPixmap>();
-    QVERIFY(shown.width() <= box.width() && shown.height() <= box.height());
-    QVERIFY(shown.width() == box.width() || shown.height() == box.height());
-    // The cell drawn on screen holds the whole thumbnail, not just its title.
-    const QRect cell = browser->imageBrowser()->visualRect(model->index(0));
-    QVERIFY2(cell.height() >= box.height(),
-             qPrintable(QStringLiteral("cell %1x%2").arg(cell.width()).arg(cell.height())));
-
-    // Another cell size needs another decode.
-    browser->col = 2;
-    browser->adjustCellSize();
-    QVERIFY(model->thumbnailSize() != box);
-    QTRY_VERIFY_WITH_TIMEOUT(model->hasThumbnail(0), 10000);
-}
-
-void TestMyImageBrowserViewController::dragBetweenBrowsersMovesThePhotos()
-{
-    auto *a = makeBrowser();
-    auto *b = makeBrowser();
-    b->fAllowsReordering = true;
-    QVERIFY(addAndWait(*a, {makeFolder(QStringLiteral("a"), 4)}));
-    QVERIFY(addAndWait(*b, {makeFolder(QStringLiteral("b"), 2)}));
-
-    QList<QObject *> refreshed;
-    fCenter->addObserver(this, kConcludeDragOperation, [&](const Notification &n) {
-        refreshed.append(n.userInfo.value(kKeyImageBrowser).value<QObject *>());
-    });
-
-    // What the grid puts on the drag: the selected photos as file URLs.
-    const QModelIndexList dragged{a->model()->index(1), a->model()->index(2)};
-    std::unique_ptr<QMimeData> data(a->model()->mimeData(dragged));
-    QVERIFY(data->hasFormat(QStringLiteral("text/uri-list")));
-
-    QCOMPARE(b->draggingEntered(data.get()), Qt::MoveAction);
-    QVERIFY(b->performDragOperation(data.get(), 1));
-    b->concludeDragOperation(a->imageBrowser());
-    fCenter->removeObserver(this);
-
-    QCOMPARE(names(*b), (QStringList{QStringLiteral("b_000.jpg"), QStringLiteral("a_001.jpg"),
-                                     QStringLiteral("a_002.jpg"), QStringLiteral("b_001.jpg")}));
-    QCOMPARE(b->images().at(1).index, 0);
-    QCOMPARE(names(*a), (QStringList{QStringLiteral("a_000.jpg"), QStringLiteral("a_003.jpg")}));
-    QCOMPARE(a->model()->rowCount(), 2);
-    QVERIFY(refreshed.contains(a->imageBrowser()));
-    QVERIFY(refreshed.contains(b->imageBrowser()));
-}
-
-void TestMyImageBrowserViewController::dropIsRefusedWhenNotAllowed()
-{
-    auto *browser = makeBrowser();
-    browser->fAllowDrop = false;
-    QVERIFY(addAndWait(*browser, {makeFolder(QStringLiteral("main"), 2)}));
-    const QString other = makeFolder(QStringLiteral("other"), 1);
-
-    QMimeData data;
-    data.setUrls({QUrl::fromLocalFile(other + QStringLiteral("/other_000.jpg"))});
-    QCOMPARE(browser->draggingEntered(&data), Qt::IgnoreAction);
-    QVERIFY(!browser->performDragOperation(&data, 0));
-
-    // Through the grid itself, as a drag from another application would come.
-    QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction | Qt::MoveAction, &data, Qt::LeftButton,
-                          Qt::NoModifier);
-    QCoreApplication::sendEvent(browser->imageBrowser()->viewport(), &enter);
-    QVERIFY(!enter.isAccepted());
-    QCOMPARE(names(*browser),
-             (QStringList{QStringLiteral("main_000.jpg"), QStringLiteral("main_001.jpg")}));
-}
-
-void TestMyImageBrowserViewController::reorderRule_data()
-{
-    QTest::addColumn<QList<int>>("indexes");
-    QTest::addColumn<int>("destination");
-    QTest::addColumn<QList<int>>("expected");
-    QTest::newRow("forward to start") << QList<int>{1, 3} << 0 << QList<int>{1, 3, 0, 2, 4, 5};
-    QTest::newRow("taken below destination")
-        << QList<int>{0, 1} << 4 << QList<int>{2, 3, 0, 1, 4, 5};
-    QTest::newRow("to the end") << QList<int>{4} << 6 << QList<int>{0, 1, 2, 3, 5, 4};
-    QTest::newRow("onto itself") << QList<int>{2} << 2 << QList<int>{0, 1, 2, 3, 4, 5};
-    QTest::newRow("both sides") << QList<int>{5, 0} << 3 << QList<int>{1, 2, 0, 5, 3, 4};
-    QTest::newRow("out of range ignored") << QList<int>{7, 1} << 99 << QList<int>{0, 2, 3, 4, 5, 1};
-}
-
-void TestMyImageBrowserViewController::reorderRule()
-{
-    QFETCH(QList<int>, indexes);
-    QFETCH(int, destination);
-    QFETCH(QList<int>, expected);
-    QList<int> items{0, 1, 2, 3, 4, 5};
-    moveItemsAtIndexes(items, indexes, destination);
-    QCOMPARE(items, expected);
-
-    // The grid's data source does the same to its photos.
-    auto *browser = makeBrowser();
-    for (int i = 0; i < 6; ++i) {
-        browser->images().append(MyImageBrowserObject(QString::number(i), i + 1, true));
-    }
-    QVERIFY(browser->moveItemsAtIndexes(indexes, destination));
-    QStringList order;
-    for (const MyImageBrowserObject &item : browser->images()) {
-        order.append(QString::number(expected.at(order.size())));
-        QCOMPARE(item.path, order.last());
-    }
-}
-
-void TestMyImageBrowserViewController::arrowKeysAreRefused_data()
-{
-    QTest::addColumn<int>("key");
-    QTest::newRow("left") << int(Qt::Key_Left);
-    QTest::newRow("right") << int(Qt::Key_Right);
-    QTest::newRow("up") << int(Qt::Key_Up);
-    QTest::newRow("down") << int(Qt::Key_Down);
-}
-
-void TestMyImageBrowserViewController::arrowKeysAreRefused()
-{
-    QFETCH(int, key);
-    auto *browser = makeBrowser();
-    QVERIFY(addAndWait(*browser, {makeFolder(QStringLiteral("keys"), 6)}));
-    fWindow->resize(400, 300);
-    browser->view()->resize(400, 300);
-    fWindow->show();
-    MyImageBrowserView *grid = browser->imageBrowser();
-    grid->setCurrentIndex(grid->model()->index(2, 0));
-
-    QTest::keyClick(grid, Qt::Key(key));
-    QCOMPARE(grid->currentIndex().row(), 2);
-    // Other keys still reach the grid.
-    QTest::keyClick(grid, Qt::Key_End);
-    QCOMPARE(grid->currentIndex().row(), 5);
-}
-
-void TestMyImageBrowserViewController::cellsFitRowsAndColumns_data()
-{
-    QTest::addColumn<int>("rows");
-    QTest::addColumn<int>("cols");
-    QTest::newRow("main window: 1 x 3") << 1 << 3;
-    QTest::newRow("2 x 4") << 2 << 4;
-    QTest::newRow("3 x 2") << 3 << 2;
-}
-
-void TestMyImageBrowserViewController::cellsFitRowsAndColumns()
-{
-    QFETCH(int, rows);
-    QFETCH(int, cols);
-    auto *browser = makeBrowser();
-    browser->view()->resize(610, 330);
-    fWindow->show();
-    QVERIFY(QTest::qWaitForWindowExposed(fWindow.get()));
-    MyImageBrowserView *grid = browser->imageBrowser();
-    const QSize before = grid->gridSize();
-    browser->row = rows;
-    browser->col = 0;
-    browser->adjustCellSize();
-    QCOMPARE(grid->gridSize(), before);
-
-    browser->col = cols;
-    browser->adjustCellSize();
-    const QSize area = grid->viewport()->size();
-    if (rows == 1) {
-        QCOMPARE(grid->gridSize(), QSize(area.width() / cols, area.height()));
-        QCOMPARE(grid->horizontalScrollBarPolicy(), Qt::ScrollBarAsNeeded);
-        QCOMPARE(grid->isWrapping(), false);
-    } else {
-        QCOMPARE(grid->gridSize(),
-                 QSize((area.width() - 20 * cols) / cols, (area.height() - 28 * rows) / rows));
-        QCOMPARE(grid->verticalScrollBarPolicy(), Qt::ScrollBarAsNeeded);
-    }
-    // The thumbnails are decoded to fit the cells.
-    QVERIFY(browser->model()->thumbnailSize().width() < grid->gridSize().width());
-    QVERIFY(browser->model()->thumbnailSize().height() < grid->gridSize().height());
-}
-
-void TestMyImageBrowserViewController::selectionIsStoredInPreferences()
-{
-    auto *browser = makeBrowser();
-    QVERIFY(addAndWait(*browser, {makeFolder(QStringLiteral("sel"), 4)}));
-    int posted = 0;
-    fCenter->addObserver(this, kUpdateSelectionDidChangeCount, [&](const Notification &n) {
-        posted += n.object.value<QObject *>() == browser;
-    });
-    MyImageBrowserView *grid = browser->imageBrowser();
-    grid->selectionModel()->select(grid->model()->index(3, 0), QItemSelectionModel::Select);
-    grid->selectionModel()->select(grid->model()->index(1, 0), QItemSelectionModel::Select);
-    fCenter->removeObserver(this);
-
-    QCOMPARE(posted, 2);
-    QCOMPARE(fPrefs->stringForKey(kPrefCurrentPathForIKImageView), QStringLiteral("sel_003.jpg"));
-    QCOMPARE(fPrefs->stringForKey(kPrefCurrentFullPathForIKImageView),
-             browser->images().at(3).path);
-}
-
-void TestMyImageBrowserViewController::button2EmptiesTheBrowser_data()
-{
-    QTest::addColumn<QString>("alternateTitle");
-    QTest::addColumn<bool>("empties");
-    QTest::newRow("button2") << QStringLiteral("button2") << true;
-    QTest::newRow("BUTTON3") << QStringLiteral("BUTTON3") << true;
-    QTest::newRow("button1") << QStringLiteral("button1") << false;
-    QTest::newRow("none") << QString() << false;
-}
-
-void TestMyImageBrowserViewController::button2EmptiesTheBrowser()
-{
-    QFETCH(QString, alternateTitle);
-    QFETCH(bool, empties);
-    auto *browser = makeBrowser();
-    QVERIFY(addAndWait(*browser, {makeFolder(QStringLiteral("btn"), 2)}));
-    QPushButton button;
-    button.setProperty(kAlternateTitleProperty, alternateTitle);
-    browser->doButton2(&button);
-    QCOMPARE(browser->images().isEmpty(), empties);
-}
 
 QTEST_MAIN(TestMyImageBrowserViewController)
 #include "tst_myimagebrowserviewcontroller.moc"

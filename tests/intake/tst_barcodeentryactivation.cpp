@@ -25,357 +25,324 @@ class tst_BarcodeEntryActivation : public QObject
     Q_OBJECT
 
 private slots:
-    void init();
-    void cleanup();
+    void init()
+    {
+        QStandardPaths::setTestModeEnabled(true);
+        rig = std::make_unique<IntakeTestRig>();
+        QVERIFY(rig->isValid());
+        Clock::setFixed(kBeforeDayChange);
+    }
+    void cleanup() { rig.reset(); }
 
-    void activatesNewestPhotosOfThePhotoDay();
-    void shoutModeSearchesAllCodes();
-    void shoutModeSendsNoCode();
-    void demoCodes_data();
-    void demoCodes();
-    void resultLinesAreJoinedToTheSearchFolder();
-    void sameFileNameTwice();
-    void screenIndex_data();
-    void screenIndex();
-    void fallsBackToExistingJpegs_data();
-    void fallsBackToExistingJpegs();
-    void missingDayFolderChangesNothing();
-    void unsafeCodesAreRefused_data();
-    void unsafeCodesAreRefused();
-    void quickSuccessionKeepsOnlyTheNewestCode();
-    void overlayFramesMatchingOrientationOnly();
-    void tempFolderIsPreparedAndStored();
-    void workingFolderResetIsGuarded();
-    void previousPhotosGoWithoutTrace();
+    void activatesNewestPhotosOfThePhotoDay()
+    {
+        QVERIFY(rig->makePhoto(kDay + u"ABC/IMG_1.jpg"_s, "one"));
+        QVERIFY(rig->makePhoto(kDay + u"ABC/IMG_2.jpg"_s, "two"));
+        QVERIFY(rig->makePhoto(kDay + u"XYZ/IMG_8.jpg"_s));
+        QVERIFY(rig->makePhoto(u"store/2012-06-12/ABC/IMG_9.jpg"_s));
+        QVERIFY(rig->makePhoto(u"home/tmp/slideshowA/previous.jpg"_s));
+        rig->controller().FindOvraFilesWithID(u"ABC"_s);
+        rig->settle();
+
+        QCOMPARE(rig->workingFolderEntries(), (QStringList{u"IMG_1.jpg"_s, u"IMG_2.jpg"_s}));
+        QCOMPARE(TestSupport::readFile(rig->path(u"home/tmp/slideshowA/IMG_1.jpg"_s)), "one");
+        // After the first copy and after the last, on the main thread.
+        QCOMPARE(rig->displayMessages.size(), 2);
+        const QVariantMap expected{{kKeyScreenIndex, 0},
+                                   {kKeySourcePath, rig->path(u"home/tmp/slideshowA"_s)}};
+        for (const IntakeTestRig::Post &post : std::as_const(rig->displayMessages)) {
+            QCOMPARE(post.userInfo, expected);
+            QCOMPARE(post.thread, qApp->thread());
+        }
+    }
+
+    void shoutModeSearchesAllCodes()
+    {
+        rig->store.setBool(true, kPrefDoShoutMode);
+        QVERIFY(rig->makePhoto(kDay + u"ABC/a.jpg"_s));
+        QVERIFY(rig->makePhoto(kDay + u"XYZ/x.jpg"_s));
+        rig->controller().FindOvraFilesWithID(u"*"_s);
+        rig->settle();
+        QCOMPARE(rig->workingFolderEntries(), (QStringList{u"a.jpg"_s, u"x.jpg"_s}));
+    }
+
+    void shoutModeSendsNoCode()
+    {
+        rig->store.setBool(true, kPrefDoShoutMode);
+        stubAnswering("");
+        QVERIFY(QDir().mkpath(rig->path(kDay)));
+        rig->controller().FindOvraFilesWithID(u"ABC"_s);
+        rig->settle();
+        // No code: the script gets the folder and the count only.
+        QCOMPARE(scriptArguments(), (QStringList{rig->path(u"store/2012-06-11"_s), u"40"_s}));
+    }
+
+    void demoCodes_data()
+    {
+        QTest::addColumn<QVariant>("list");
+        QTest::addColumn<bool>("demoFolderExists");
+        QTest::addColumn<QString>("code");
+        QTest::addColumn<QString>("shown");
+        const QVariant text(u"demo, test"_s);
+        const QVariant array(QVariantList{u"demo"_s, u""_s, u" test "_s});
+        QTest::newRow("string, DEMO") << text << true << u"DEMO"_s << u"demo_DEMO.jpg"_s;
+        QTest::newRow("string, Test") << text << true << u"Test"_s << u"demo_Test.jpg"_s;
+        QTest::newRow("string, x") << text << true << u"x"_s << u"day_x.jpg"_s;
+        QTest::newRow("array, test") << array << true << u"test"_s << u"demo_test.jpg"_s;
+        QTest::newRow("array, empty entry ignored") << array << true << u"x"_s << u"day_x.jpg"_s;
+        QTest::newRow("capitalised entry never matches")
+            << QVariant(u"Demo"_s) << true << u"Demo"_s << u"day_Demo.jpg"_s;
+        QTest::newRow("demo folder missing") << text << false << u"DEMO"_s << u"day_DEMO.jpg"_s;
+        QTest::newRow("number list") << QVariant(5) << true << u"demo"_s << u"day_demo.jpg"_s;
+    }
+    void demoCodes()
+    {
+        QFETCH(QVariant, list);
+        QFETCH(bool, demoFolderExists);
+        QFETCH(QString, code);
+        QFETCH(QString, shown);
+        rig->store.setBool(true, kPrefSupportDemoCode);
+        rig->store.setBool(true, kPrefDoShoutMode); // a demo code keeps its customer id
+        rig->store.setObject(list, kPrefDemoCodesList);
+        rig->store.setObject(rig->path(u"demo"_s), kPrefDemoSlidesPath);
+        QVERIFY(rig->makePhoto(kDay + code + u"/day_"_s + code + u".jpg"_s));
+        if (demoFolderExists) {
+            QVERIFY(rig->makePhoto(u"demo/"_s + code + u"/demo_"_s + code + u".jpg"_s));
+        }
+        rig->controller().FindOvraFilesWithID(code);
+        rig->settle();
+        QCOMPARE(rig->workingFolderEntries(), QStringList{shown});
+    }
+
+    void resultLinesAreJoinedToTheSearchFolder()
+    {
+        QVERIFY(rig->makePhoto(kDay + u"ABC/IMG_1.jpg"_s, "photo"));
+        stubAnswering("./ABC/IMG_1.jpg\\n");
+        rig->controller().FindOvraFilesWithID(u"ABC"_s);
+        rig->settle();
+        QCOMPARE(scriptArguments(),
+                 (QStringList{rig->path(u"store/2012-06-11"_s), u"40"_s, u"ABC"_s}));
+        QCOMPARE(TestSupport::readFile(rig->path(u"home/tmp/slideshowA/IMG_1.jpg"_s)), "photo");
+    }
+
+    void sameFileNameTwice()
+    {
+        QVERIFY(rig->makePhoto(kDay + u"A/IMG_1.jpg"_s, "from A"));
+        QVERIFY(rig->makePhoto(kDay + u"B/IMG_1.jpg"_s, "from B"));
+        QVERIFY(rig->makePhoto(kDay + u"B/IMG_2.jpg"_s, "two"));
+        stubAnswering("./A/IMG_1.jpg\\n./B/IMG_1.jpg\\n./B/IMG_2.jpg\\n");
+        rig->controller().FindOvraFilesWithID(u"A"_s);
+        rig->settle();
+        QCOMPARE(rig->workingFolderEntries(), (QStringList{u"IMG_1.jpg"_s, u"IMG_2.jpg"_s}));
+        QCOMPARE(TestSupport::readFile(rig->path(u"home/tmp/slideshowA/IMG_1.jpg"_s)), "from A");
+        QCOMPARE(rig->displayMessages.size(), 2);
+    }
+
+    void screenIndex_data()
+    {
+        QTest::addColumn<int>("screens");
+        QTest::addColumn<int>("index");
+        QTest::newRow("one screen") << 1 << 0;
+        QTest::newRow("two screens") << 2 << 1;
+        QTest::newRow("four screens") << 4 << 1;
+    }
+    void screenIndex()
+    {
+        QFETCH(int, screens);
+        QFETCH(int, index);
+        rig->screens = screens;
+        QVERIFY(rig->makePhoto(kDay + u"ABC/IMG_1.jpg"_s));
+        rig->controller().FindOvraFilesWithID(u"ABC"_s);
+        rig->settle();
+        QVERIFY(!rig->displayMessages.isEmpty());
+        QCOMPARE(rig->displayMessages.last().userInfo.value(kKeyScreenIndex).toInt(), index);
+    }
+
+    void fallsBackToExistingJpegs_data()
+    {
+        QTest::addColumn<QStringList>("leftOver");
+        QTest::addColumn<int>("messages");
+        QTest::newRow("previous code's photos")
+            << QStringList{u"old.jpg"_s, u"OLD2.JPG"_s, u"notes.txt"_s} << 1;
+        QTest::newRow("no JPEG files") << QStringList{u"notes.txt"_s, u"a.png"_s} << 0;
+    }
+    void fallsBackToExistingJpegs()
+    {
+        QFETCH(QStringList, leftOver);
+        QFETCH(int, messages);
+        for (const QString &name : leftOver) {
+            QVERIFY(rig->makePhoto(u"home/tmp/slideshowA/"_s + name));
+        }
+        QVERIFY(QDir().mkpath(rig->path(kDay + u"NONE"_s)));
+        rig->controller().FindOvraFilesWithID(u"NONE"_s);
+        rig->settle();
+        leftOver.sort();
+        QStringList entries = rig->workingFolderEntries();
+        entries.sort();
+        QCOMPARE(entries, leftOver);
+        QCOMPARE(rig->displayMessages.size(), messages);
+    }
+
+    void missingDayFolderChangesNothing()
+    {
+        stubAnswering("./ABC/IMG_1.jpg\\n");
+        QVERIFY(rig->makePhoto(
+            u"store/2012-06-12/ABC/IMG_1.jpg"_s)); // the calendar day, not the photo day
+        rig->controller().FindOvraFilesWithID(u"ABC"_s);
+        rig->settle();
+        QVERIFY(!QFile::exists(rig->path(u"args"_s)));
+        QVERIFY(rig->displayMessages.isEmpty());
+    }
+
+    void unsafeCodesAreRefused_data()
+    {
+        QTest::addColumn<QString>("code");
+        QTest::newRow("empty") << QString();
+        QTest::newRow("blank") << u"  "_s;
+        QTest::newRow("dot") << u"."_s;
+        QTest::newRow("dot dot") << u".."_s;
+        QTest::newRow("slash") << u"../2012-06-10/ABC"_s;
+        QTest::newRow("absolute") << u"/etc"_s;
+        QTest::newRow("NUL") << QString(u"AB"_s + QChar(0) + u"C"_s);
+        QTest::newRow("newline") << u"AB\nC"_s;
+        QTest::newRow("delete") << u"AB\u007fC"_s;
+    }
+    void unsafeCodesAreRefused()
+    {
+        QFETCH(QString, code);
+        stubAnswering("./ABC/IMG_1.jpg\\n");
+        QVERIFY(rig->makePhoto(kDay + u"ABC/IMG_1.jpg"_s));
+        QVERIFY(rig->makePhoto(u"home/tmp/slideshowA/kept.jpg"_s));
+        BarcodeEntryController &controller = rig->controller();
+        controller.fCurrentBarcode = u"K1"_s;
+        controller.FindOvraFilesWithID(code);
+        rig->center.postNotificationName(kNewCustomerId, QVariantMap{{kKeyNewBarcode, code}});
+        rig->settle();
+        QVERIFY(!QFile::exists(rig->path(u"args"_s)));
+        QVERIFY(rig->displayMessages.isEmpty());
+        QCOMPARE(rig->workingFolderEntries(), QStringList{u"kept.jpg"_s});
+        QCOMPARE(controller.fCurrentBarcode, u"K1"_s);
+    }
+
+    void quickSuccessionKeepsOnlyTheNewestCode()
+    {
+        for (int i = 0; i < 40; ++i) {
+            QVERIFY(rig->makePhoto(kDay + u"A/a%1.jpg"_s.arg(i, 2, 10, QChar(u'0')),
+                                   QByteArray(256 * 1024, 'a')));
+        }
+        QVERIFY(rig->makePhoto(kDay + u"B/b1.jpg"_s));
+        QVERIFY(rig->makePhoto(kDay + u"B/b2.jpg"_s));
+        BarcodeEntryController &controller = rig->controller();
+        // The first code's copy loop is under way when the second code arrives.
+        controller.FindOvraFilesWithID(u"A"_s);
+        QCoreApplication::processEvents();
+        controller.FindOvraFilesWithID(u"B"_s);
+        rig->settle();
+        QCOMPARE(rig->workingFolderEntries(), (QStringList{u"b1.jpg"_s, u"b2.jpg"_s}));
+        QVERIFY(rig->displayMessages.size() >= 2);
+
+        // Both searched before either copies: the first code never touches the folder.
+        rig->displayMessages.clear();
+        StderrCapture log;
+        controller.FindOvraFilesWithID(u"A"_s);
+        controller.FindOvraFilesWithID(u"B"_s);
+        rig->settle();
+        const QString logged = log.finish();
+        QVERIFY(logged.contains(u"b1.jpg]"_s));
+        QVERIFY(!logged.contains(u"a00.jpg]"_s));
+        QCOMPARE(rig->workingFolderEntries(), (QStringList{u"b1.jpg"_s, u"b2.jpg"_s}));
+        QCOMPARE(rig->displayMessages.size(), 2);
+    }
+
+    void overlayFramesMatchingOrientationOnly()
+    {
+        QImage overlay(180, 120, QImage::Format_ARGB32);
+        overlay.fill(Qt::transparent);
+        QVERIFY(overlay.save(rig->path(u"Desktop/Slideshow_LS.png"_s)));
+        QImage landscape(300, 200, QImage::Format_RGB32);
+        landscape.fill(Qt::red);
+        QImage portrait(200, 300, QImage::Format_RGB32);
+        portrait.fill(Qt::blue);
+        QVERIFY(QDir().mkpath(rig->path(kDay + u"ABC"_s)));
+        QVERIFY(landscape.save(rig->path(kDay + u"ABC/land.jpg"_s)));
+        QVERIFY(portrait.save(rig->path(kDay + u"ABC/port.jpg"_s)));
+        stubAnswering("./ABC/land.jpg\\n./ABC/port.jpg\\n");
+        rig->controller().FindOvraFilesWithID(u"ABC"_s);
+        rig->settle();
+        QCOMPARE(QImage(rig->path(u"home/tmp/slideshowA/land.jpg"_s)).size(), QSize(180, 120));
+        QCOMPARE(TestSupport::readFile(rig->path(u"home/tmp/slideshowA/port.jpg"_s)),
+                 TestSupport::readFile(rig->path(kDay + u"ABC/port.jpg"_s)));
+    }
+
+    void tempFolderIsPreparedAndStored()
+    {
+        BarcodeEntryController &controller = rig->controller();
+        const QString expected = rig->path(u"home/tmp/slideshowA"_s);
+        QCOMPARE(controller.tempFolderPath(), expected);
+        QVERIFY(QFileInfo(expected).isDir());
+        QCOMPARE(rig->store.stringForKey(kPrefTempFolderPath), expected);
+        QVERIFY(BarcodeEntryController::currentTaskQueueLabel().endsWith(u".currentTaskQueue"_s));
+        QCOMPARE(BarcodeEntryController::currentTaskQueue()->maxThreadCount(), 1);
+    }
+
+    void workingFolderResetIsGuarded()
+    {
+        for (const QString &bad : {QString(), u"/"_s, u"relative/slideshowA"_s, QDir::homePath(),
+                                   QDir::homePath() + u"/"_s}) {
+            QVERIFY2(!resetWorkingFolder(bad), qPrintable(bad));
+        }
+        QVERIFY(QDir::home().exists());
+        // A link in the working folder's place goes; what it pointed at stays.
+        QVERIFY(rig->makePhoto(u"elsewhere/keep.jpg"_s));
+        QVERIFY(QDir().mkpath(rig->path(u"home/tmp"_s)));
+        QVERIFY(QFile::link(rig->path(u"elsewhere"_s), rig->path(u"home/tmp/linked"_s)));
+        QVERIFY(resetWorkingFolder(rig->path(u"home/tmp/linked"_s)));
+        QVERIFY(QFileInfo(rig->path(u"home/tmp/linked"_s)).isDir());
+        QVERIFY(!QFileInfo(rig->path(u"home/tmp/linked"_s)).isSymLink());
+        QVERIFY(QFile::exists(rig->path(u"elsewhere/keep.jpg"_s)));
+    }
+
+    void previousPhotosGoWithoutTrace()
+    {
+        const QString working = rig->path(u"home/tmp/slideshowA"_s);
+        QVERIFY(TestSupport::writeFile(working + u"/OLD.jpg"_s, "old"));
+        QVERIFY(rig->makePhoto(u"src/NEW.jpg"_s, "new"));
+        ActivationCopyJob job;
+        job.results = {u"NEW.jpg"_s};
+        job.folder = rig->path(u"src"_s);
+        job.workingFolder = working;
+        int announced = 0;
+        QStringList atFirstMessage;
+        job.announce = [&] {
+            if (++announced == 1) {
+                atFirstMessage = QDir(working).entryList(QDir::Files | QDir::Hidden);
+            }
+        };
+        QCOMPARE(copyFoundImages(job), 1);
+        QCOMPARE(atFirstMessage, QStringList{u"NEW.jpg"_s});
+        QCOMPARE(TestSupport::readFile(working + u"/NEW.jpg"_s), QByteArray("new"));
+        // Nothing of the old folder is left beside the new one, hidden or not.
+        QCOMPARE(QDir(rig->path(u"home/tmp"_s))
+                     .entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+                 QStringList{u"slideshowA"_s});
+    }
 
 private:
     // A stub script answering these lines and writing its arguments down.
-    void stubAnswering(const QByteArray &lines);
-    QStringList scriptArguments() const;
+    void stubAnswering(const QByteArray &lines)
+    {
+        rig->useScript("printf '%s\\n' \"$@\" > '" + rig->path(u"args"_s).toUtf8() + "'\nprintf '" +
+                       lines + "'\n");
+    }
+
+    QStringList scriptArguments() const
+    {
+        return QString::fromUtf8(TestSupport::readFile(rig->path(u"args"_s)))
+            .split(u'\n', Qt::SkipEmptyParts);
+    }
 
     std::unique_ptr<IntakeTestRig> rig;
 };
-
-void tst_BarcodeEntryActivation::init()
-{
-    QStandardPaths::setTestModeEnabled(true);
-    rig = std::make_unique<IntakeTestRig>();
-    QVERIFY(rig->isValid());
-    Clock::setFixed(kBeforeDayChange);
-}
-
-void tst_BarcodeEntryActivation::cleanup()
-{
-    rig.reset();
-}
-
-void tst_BarcodeEntryActivation::stubAnswering(const QByteArray &lines)
-{
-    rig->useScript("printf '%s\\n' \"$@\" > '" + rig->path(u"args"_s).toUtf8() + "'\nprintf '" +
-                   lines + "'\n");
-}
-
-QStringList tst_BarcodeEntryActivation::scriptArguments() const
-{
-    return QString::fromUtf8(TestSupport::readFile(rig->path(u"args"_s)))
-        .split(u'\n', Qt::SkipEmptyParts);
-}
-
-void tst_BarcodeEntryActivation::activatesNewestPhotosOfThePhotoDay()
-{
-    QVERIFY(rig->makePhoto(kDay + u"ABC/IMG_1.jpg"_s, "one"));
-    QVERIFY(rig->makePhoto(kDay + u"ABC/IMG_2.jpg"_s, "two"));
-    QVERIFY(rig->makePhoto(kDay + u"XYZ/IMG_8.jpg"_s));
-    QVERIFY(rig->makePhoto(u"store/2012-06-12/ABC/IMG_9.jpg"_s));
-    QVERIFY(rig->makePhoto(u"home/tmp/slideshowA/previous.jpg"_s));
-    rig->controller().FindOvraFilesWithID(u"ABC"_s);
-    rig->settle();
-
-    QCOMPARE(rig->workingFolderEntries(), (QStringList{u"IMG_1.jpg"_s, u"IMG_2.jpg"_s}));
-    QCOMPARE(TestSupport::readFile(rig->path(u"home/tmp/slideshowA/IMG_1.jpg"_s)), "one");
-    // After the first copy and after the last, on the main thread.
-    QCOMPARE(rig->displayMessages.size(), 2);
-    const QVariantMap expected{{kKeyScreenIndex, 0},
-                               {kKeySourcePath, rig->path(u"home/tmp/slideshowA"_s)}};
-    for (const IntakeTestRig::Post &post : std::as_const(rig->displayMessages)) {
-        QCOMPARE(post.userInfo, expected);
-        QCOMPARE(post.thread, qApp->thread());
-    }
-}
-
-void tst_BarcodeEntryActivation::shoutModeSearchesAllCodes()
-{
-    rig->store.setBool(true, kPrefDoShoutMode);
-    QVERIFY(rig->makePhoto(kDay + u"ABC/a.jpg"_s));
-    QVERIFY(rig->makePhoto(kDay + u"XYZ/x.jpg"_s));
-    rig->controller().FindOvraFilesWithID(u"*"_s);
-    rig->settle();
-    QCOMPARE(rig->workingFolderEntries(), (QStringList{u"a.jpg"_s, u"x.jpg"_s}));
-}
-
-void tst_BarcodeEntryActivation::shoutModeSendsNoCode()
-{
-    rig->store.setBool(true, kPrefDoShoutMode);
-    stubAnswering("");
-    QVERIFY(QDir().mkpath(rig->path(kDay)));
-    rig->controller().FindOvraFilesWithID(u"ABC"_s);
-    rig->settle();
-    // No code: the script gets the folder and the count only.
-    QCOMPARE(scriptArguments(), (QStringList{rig->path(u"store/2012-06-11"_s), u"40"_s}));
-}
-
-void tst_BarcodeEntryActivation::demoCodes_data()
-{
-    QTest::addColumn<QVariant>("list");
-    QTest::addColumn<bool>("demoFolderExists");
-    QTest::addColumn<QString>("code");
-    QTest::addColumn<QString>("shown");
-    const QVariant text(u"demo, test"_s);
-    const QVariant array(QVariantList{u"demo"_s, u""_s, u" test "_s});
-    QTest::newRow("string, DEMO") << text << true << u"DEMO"_s << u"demo_DEMO.jpg"_s;
-    QTest::newRow("string, Test") << text << true << u"Test"_s << u"demo_Test.jpg"_s;
-    QTest::newRow("string, x") << text << true << u"x"_s << u"day_x.jpg"_s;
-    QTest::newRow("array, test") << array << true << u"test"_s << u"demo_test.jpg"_s;
-    QTest::newRow("array, empty entry ignored") << array << true << u"x"_s << u"day_x.jpg"_s;
-    QTest::newRow("capitalised entry never matches")
-        << QVariant(u"Demo"_s) << true << u"Demo"_s << u"day_Demo.jpg"_s;
-    QTest::newRow("demo folder missing") << text << false << u"DEMO"_s << u"day_DEMO.jpg"_s;
-    QTest::newRow("number list") << QVariant(5) << true << u"demo"_s << u"day_demo.jpg"_s;
-}
-
-void tst_BarcodeEntryActivation::demoCodes()
-{
-    QFETCH(QVariant, list);
-    QFETCH(bool, demoFolderExists);
-    QFETCH(QString, code);
-    QFETCH(QString, shown);
-    rig->store.setBool(true, kPrefSupportDemoCode);
-    rig->store.setBool(true, kPrefDoShoutMode); // a demo code keeps its customer id
-    rig->store.setObject(list, kPrefDemoCodesList);
-    rig->store.setObject(rig->path(u"demo"_s), kPrefDemoSlidesPath);
-    QVERIFY(rig->makePhoto(kDay + code + u"/day_"_s + code + u".jpg"_s));
-    if (demoFolderExists) {
-        QVERIFY(rig->makePhoto(u"demo/"_s + code + u"/demo_"_s + code + u".jpg"_s));
-    }
-    rig->controller().FindOvraFilesWithID(code);
-    rig->settle();
-    QCOMPARE(rig->workingFolderEntries(), QStringList{shown});
-}
-
-void tst_BarcodeEntryActivation::resultLinesAreJoinedToTheSearchFolder()
-{
-    QVERIFY(rig->makePhoto(kDay + u"ABC/IMG_1.jpg"_s, "photo"));
-    stubAnswering("./ABC/IMG_1.jpg\\n");
-    rig->controller().FindOvraFilesWithID(u"ABC"_s);
-    rig->settle();
-    QCOMPARE(scriptArguments(), (QStringList{rig->path(u"store/2012-06-11"_s), u"40"_s, u"ABC"_s}));
-    QCOMPARE(TestSupport::readFile(rig->path(u"home/tmp/slideshowA/IMG_1.jpg"_s)), "photo");
-}
-
-void tst_BarcodeEntryActivation::sameFileNameTwice()
-{
-    QVERIFY(rig->makePhoto(kDay + u"A/IMG_1.jpg"_s, "from A"));
-    QVERIFY(rig->makePhoto(kDay + u"B/IMG_1.jpg"_s, "from B"));
-    QVERIFY(rig->makePhoto(kDay + u"B/IMG_2.jpg"_s, "two"));
-    stubAnswering("./A/IMG_1.jpg\\n./B/IMG_1.jpg\\n./B/IMG_2.jpg\\n");
-    rig->controller().FindOvraFilesWithID(u"A"_s);
-    rig->settle();
-    QCOMPARE(rig->workingFolderEntries(), (QStringList{u"IMG_1.jpg"_s, u"IMG_2.jpg"_s}));
-    QCOMPARE(TestSupport::readFile(rig->path(u"home/tmp/slideshowA/IMG_1.jpg"_s)), "from A");
-    QCOMPARE(rig->displayMessages.size(), 2);
-}
-
-void tst_BarcodeEntryActivation::screenIndex_data()
-{
-    QTest::addColumn<int>("screens");
-    QTest::addColumn<int>("index");
-    QTest::newRow("one screen") << 1 << 0;
-    QTest::newRow("two screens") << 2 << 1;
-    QTest::newRow("four screens") << 4 << 1;
-}
-
-void tst_BarcodeEntryActivation::screenIndex()
-{
-    QFETCH(int, screens);
-    QFETCH(int, index);
-    rig->screens = screens;
-    QVERIFY(rig->makePhoto(kDay + u"ABC/IMG_1.jpg"_s));
-    rig->controller().FindOvraFilesWithID(u"ABC"_s);
-    rig->settle();
-    QVERIFY(!rig->displayMessages.isEmpty());
-    QCOMPARE(rig->displayMessages.last().userInfo.value(kKeyScreenIndex).toInt(), index);
-}
-
-void tst_BarcodeEntryActivation::fallsBackToExistingJpegs_data()
-{
-    QTest::addColumn<QStringList>("leftOver");
-    QTest::addColumn<int>("messages");
-    QTest::newRow("previous code's photos")
-        << QStringList{u"old.jpg"_s, u"OLD2.JPG"_s, u"notes.txt"_s} << 1;
-    QTest::newRow("no JPEG files") << QStringList{u"notes.txt"_s, u"a.png"_s} << 0;
-}
-
-void tst_BarcodeEntryActivation::fallsBackToExistingJpegs()
-{
-    QFETCH(QStringList, leftOver);
-    QFETCH(int, messages);
-    for (const QString &name : leftOver) {
-        QVERIFY(rig->makePhoto(u"home/tmp/slideshowA/"_s + name));
-    }
-    QVERIFY(QDir().mkpath(rig->path(kDay + u"NONE"_s)));
-    rig->controller().FindOvraFilesWithID(u"NONE"_s);
-    rig->settle();
-    leftOver.sort();
-    QStringList entries = rig->workingFolderEntries();
-    entries.sort();
-    QCOMPARE(entries, leftOver);
-    QCOMPARE(rig->displayMessages.size(), messages);
-}
-
-void tst_BarcodeEntryActivation::missingDayFolderChangesNothing()
-{
-    stubAnswering("./ABC/IMG_1.jpg\\n");
-    QVERIFY(
-        rig->makePhoto(u"store/2012-06-12/ABC/IMG_1.jpg"_s)); // the calendar day, not the photo day
-    rig->controller().FindOvraFilesWithID(u"ABC"_s);
-    rig->settle();
-    QVERIFY(!QFile::exists(rig->path(u"args"_s)));
-    QVERIFY(rig->displayMessages.isEmpty());
-}
-
-void tst_BarcodeEntryActivation::unsafeCodesAreRefused_data()
-{
-    QTest::addColumn<QString>("code");
-    QTest::newRow("empty") << QString();
-    QTest::newRow("blank") << u"  "_s;
-    QTest::newRow("dot") << u"."_s;
-    QTest::newRow("dot dot") << u".."_s;
-    QTest::newRow("slash") << u"../2012-06-10/ABC"_s;
-    QTest::newRow("absolute") << u"/etc"_s;
-    QTest::newRow("NUL") << QString(u"AB"_s + QChar(0) + u"C"_s);
-    QTest::newRow("newline") << u"AB\nC"_s;
-    QTest::newRow("delete") << u"AB\u007fC"_s;
-}
-
-void tst_BarcodeEntryActivation::unsafeCodesAreRefused()
-{
-    QFETCH(QString, code);
-    stubAnswering("./ABC/IMG_1.jpg\\n");
-    QVERIFY(rig->makePhoto(kDay + u"ABC/IMG_1.jpg"_s));
-    QVERIFY(rig->makePhoto(u"home/tmp/slideshowA/kept.jpg"_s));
-    BarcodeEntryController &controller = rig->controller();
-    controller.fCurrentBarcode = u"K1"_s;
-    controller.FindOvraFilesWithID(code);
-    rig->center.postNotificationName(kNewCustomerId, QVariantMap{{kKeyNewBarcode, code}});
-    rig->settle();
-    QVERIFY(!QFile::exists(rig->path(u"args"_s)));
-    QVERIFY(rig->displayMessages.isEmpty());
-    QCOMPARE(rig->workingFolderEntries(), QStringList{u"kept.jpg"_s});
-    QCOMPARE(controller.fCurrentBarcode, u"K1"_s);
-}
-
-void tst_BarcodeEntryActivation::quickSuccessionKeepsOnlyTheNewestCode()
-{
-    for (int i = 0; i < 40; ++i) {
-        QVERIFY(rig->makePhoto(kDay + u"A/a%1.jpg"_s.arg(i, 2, 10, QChar(u'0')),
-                               QByteArray(256 * 1024, 'a')));
-    }
-    QVERIFY(rig->makePhoto(kDay + u"B/b1.jpg"_s));
-    QVERIFY(rig->makePhoto(kDay + u"B/b2.jpg"_s));
-    BarcodeEntryController &controller = rig->controller();
-    // The first code's copy loop is under way when the second code arrives.
-    controller.FindOvraFilesWithID(u"A"_s);
-    QCoreApplication::processEvents();
-    controller.FindOvraFilesWithID(u"B"_s);
-    rig->settle();
-    QCOMPARE(rig->workingFolderEntries(), (QStringList{u"b1.jpg"_s, u"b2.jpg"_s}));
-    QVERIFY(rig->displayMessages.size() >= 2);
-
-    // Both searched before either copies: the first code never touches the folder.
-    rig->displayMessages.clear();
-    StderrCapture log;
-    controller.FindOvraFilesWithID(u"A"_s);
-    controller.FindOvraFilesWithID(u"B"_s);
-    rig->settle();
-    const QString logged = log.finish();
-    QVERIFY(logged.contains(u"b1.jpg]"_s));
-    QVERIFY(!logged.contains(u"a00.jpg]"_s));
-    QCOMPARE(rig->workingFolderEntries(), (QStringList{u"b1.jpg"_s, u"b2.jpg"_s}));
-    QCOMPARE(rig->displayMessages.size(), 2);
-}
-
-void tst_BarcodeEntryActivation::overlayFramesMatchingOrientationOnly()
-{
-    QImage overlay(180, 120, QImage::Format_ARGB32);
-    overlay.fill(Qt::transparent);
-    QVERIFY(overlay.save(rig->path(u"Desktop/Slideshow_LS.png"_s)));
-    QImage landscape(300, 200, QImage::Format_RGB32);
-    landscape.fill(Qt::red);
-    QImage portrait(200, 300, QImage::Format_RGB32);
-    portrait.fill(Qt::blue);
-    QVERIFY(QDir().mkpath(rig->path(kDay + u"ABC"_s)));
-    QVERIFY(landscape.save(rig->path(kDay + u"ABC/land.jpg"_s)));
-    QVERIFY(portrait.save(rig->path(kDay + u"ABC/port.jpg"_s)));
-    stubAnswering("./ABC/land.jpg\\n./ABC/port.jpg\\n");
-    rig->controller().FindOvraFilesWithID(u"ABC"_s);
-    rig->settle();
-    QCOMPARE(QImage(rig->path(u"home/tmp/slideshowA/land.jpg"_s)).size(), QSize(180, 120));
-    QCOMPARE(TestSupport::readFile(rig->path(u"home/tmp/slideshowA/port.jpg"_s)),
-             TestSupport::readFile(rig->path(kDay + u"ABC/port.jpg"_s)));
-}
-
-void tst_BarcodeEntryActivation::tempFolderIsPreparedAndStored()
-{
-    BarcodeEntryController &controller = rig->controller();
-    const QString expected = rig->path(u"home/tmp/slideshowA"_s);
-    QCOMPARE(controller.tempFolderPath(), expected);
-    QVERIFY(QFileInfo(expected).isDir());
-    QCOMPARE(rig->store.stringForKey(kPrefTempFolderPath), expected);
-    QVERIFY(BarcodeEntryController::currentTaskQueueLabel().endsWith(u".currentTaskQueue"_s));
-    QCOMPARE(BarcodeEntryController::currentTaskQueue()->maxThreadCount(), 1);
-}
-
-void tst_BarcodeEntryActivation::workingFolderResetIsGuarded()
-{
-    for (const QString &bad : {QString(), u"/"_s, u"relative/slideshowA"_s, QDir::homePath(),
-                               QDir::homePath() + u"/"_s}) {
-        QVERIFY2(!resetWorkingFolder(bad), qPrintable(bad));
-    }
-    QVERIFY(QDir::home().exists());
-    // A link in the working folder's place goes; what it pointed at stays.
-    QVERIFY(rig->makePhoto(u"elsewhere/keep.jpg"_s));
-    QVERIFY(QDir().mkpath(rig->path(u"home/tmp"_s)));
-    QVERIFY(QFile::link(rig->path(u"elsewhere"_s), rig->path(u"home/tmp/linked"_s)));
-    QVERIFY(resetWorkingFolder(rig->path(u"home/tmp/linked"_s)));
-    QVERIFY(QFileInfo(rig->path(u"home/tmp/linked"_s)).isDir());
-    QVERIFY(!QFileInfo(rig->path(u"home/tmp/linked"_s)).isSymLink());
-    QVERIFY(QFile::exists(rig->path(u"elsewhere/keep.jpg"_s)));
-}
-
-void tst_BarcodeEntryActivation::previousPhotosGoWithoutTrace()
-{
-    const QString working = rig->path(u"home/tmp/slideshowA"_s);
-    QVERIFY(TestSupport::writeFile(working + u"/OLD.jpg"_s, "old"));
-    QVERIFY(rig->makePhoto(u"src/NEW.jpg"_s, "new"));
-    ActivationCopyJob job;
-    job.results = {u"NEW.jpg"_s};
-    job.folder = rig->path(u"src"_s);
-    job.workingFolder = working;
-    int announced = 0;
-    QStringList atFirstMessage;
-    job.announce = [&] {
-        if (++announced == 1) {
-            atFirstMessage = QDir(working).entryList(QDir::Files | QDir::Hidden);
-        }
-    };
-    QCOMPARE(copyFoundImages(job), 1);
-    QCOMPARE(atFirstMessage, QStringList{u"NEW.jpg"_s});
-    QCOMPARE(TestSupport::readFile(working + u"/NEW.jpg"_s), QByteArray("new"));
-    // Nothing of the old folder is left beside the new one, hidden or not.
-    QCOMPARE(QDir(rig->path(u"home/tmp"_s))
-                 .entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
-             QStringList{u"slideshowA"_s});
-}
 
 QTEST_MAIN(tst_BarcodeEntryActivation)
 #include "tst_barcodeentryactivation.moc"

@@ -74,151 +74,138 @@ class tst_OverlayCompositor : public QObject
     Q_OBJECT
 
 private slots:
-    void init();
-    void photoRect_data();
-    void photoRect();
-    void compositeCentresPhotoUnderOverlay_data();
-    void compositeCentresPhotoUnderOverlay();
-    void exifRotatedPhotoIsFramedUpright();
-    void noCompositeWithoutOverlayOrPhoto();
-    void changedOverlayIsReadAgain();
-    void unwritableCompositeGivesNone();
+    void init()
+    {
+        fDir = std::make_unique<QTemporaryDir>();
+        QVERIFY(fDir->isValid());
+        QVERIFY(QDir().mkpath(path(u"Desktop"_s)));
+        fCompositor = std::make_unique<OverlayCompositor>(path(u"Desktop/"_s), path(u"out.jpg"_s));
+    }
+    void photoRect_data()
+    {
+        QTest::addColumn<QSize>("photo");
+        QTest::addColumn<QSize>("overlay");
+        QTest::addColumn<QRectF>("rect");
+        QTest::newRow("landscape fills")
+            << QSize(3000, 2000) << QSize(1800, 1200) << QRectF(0, 0, 1800, 1200);
+        QTest::newRow("portrait") << QSize(2000, 3000) << QSize(1200, 1800)
+                                  << QRectF(150, 225, 900, 1350);
+        QTest::newRow("square takes portrait sizing")
+            << QSize(2000, 2000) << QSize(1800, 1200) << QRectF(450, 150, 900, 900);
+    }
+    void photoRect()
+    {
+        QFETCH(QSize, photo);
+        QFETCH(QSize, overlay);
+        QFETCH(QRectF, rect);
+        QCOMPARE(OverlayCompositor::photoRectOnCanvas(photo, overlay), rect);
+    }
+
+    void compositeCentresPhotoUnderOverlay_data()
+    {
+        QTest::addColumn<QSize>("photo");
+        QTest::addColumn<QString>("overlayName");
+        QTest::addColumn<QSize>("overlay");
+        QTest::addColumn<QRect>("inside");   // well inside the photo's rectangle
+        QTest::addColumn<QPoint>("outside"); // canvas left black
+        // The worked examples at a tenth of their size.
+        QTest::newRow("landscape") << QSize(300, 200) << u"Slideshow_LS.png"_s << QSize(180, 120)
+                                   << QRect(10, 20, 160, 90) << QPoint(-1, -1);
+        QTest::newRow("portrait") << QSize(200, 300) << u"Slideshow_PRT.png"_s << QSize(120, 180)
+                                  << QRect(22, 30, 76, 120) << QPoint(7, 90);
+        QTest::newRow("square") << QSize(200, 200) << u"Slideshow_LS.png"_s << QSize(180, 120)
+                                << QRect(52, 24, 76, 72) << QPoint(20, 60);
+    }
+    void compositeCentresPhotoUnderOverlay()
+    {
+        QFETCH(QSize, photo);
+        QFETCH(QString, overlayName);
+        QFETCH(QSize, overlay);
+        QFETCH(QRect, inside);
+        QFETCH(QPoint, outside);
+        QVERIFY(overlayPicture(overlay).save(path(u"Desktop/"_s + overlayName)));
+        QImage picture(photo, QImage::Format_RGB32);
+        picture.fill(Qt::red);
+        QVERIFY(TestSupport::writeFile(path(u"photo.jpg"_s), jpeg(picture)));
+
+        QCOMPARE(fCompositor->applyOverlayToSourceItem(path(u"photo.jpg"_s)), path(u"out.jpg"_s));
+        const QImage result(path(u"out.jpg"_s), "jpeg");
+        QCOMPARE(result.size(), overlay);
+        QVERIFY(near(result.pixel(overlay.width() / 2, 2), Qt::green)); // overlay drawn on top
+        for (const QPoint corner : {inside.topLeft(), inside.bottomRight(), inside.center()}) {
+            QVERIFY2(near(result.pixel(corner), Qt::red),
+                     qPrintable(u"%1,%2"_s.arg(corner.x()).arg(corner.y())));
+        }
+        if (outside.x() >= 0) {
+            QVERIFY(near(result.pixel(outside), Qt::black));
+        }
+    }
+
+    void exifRotatedPhotoIsFramedUpright()
+    {
+        // Stored 300x200 (left red, right blue) but turned 90 degrees clockwise
+        // by its orientation: shown 200x300, so it is a portrait photo with red on top.
+        QImage stored(300, 200, QImage::Format_RGB32);
+        stored.fill(Qt::blue);
+        QPainter(&stored).fillRect(0, 0, 150, 200, Qt::red);
+        QVERIFY(TestSupport::writeFile(path(u"turned.jpg"_s), withOrientation(jpeg(stored), 6)));
+        QVERIFY(overlayPicture({180, 120}).save(path(u"Desktop/Slideshow_LS.png"_s)));
+        QVERIFY(overlayPicture({120, 180}).save(path(u"Desktop/Slideshow_PRT.png"_s)));
+
+        QCOMPARE(fCompositor->applyOverlayToSourceItem(path(u"turned.jpg"_s)), path(u"out.jpg"_s));
+        const QImage result(path(u"out.jpg"_s), "jpeg");
+        QCOMPARE(result.size(), QSize(120, 180));
+        // Photo rectangle (15, 22.5, 90, 135): red in its upper half, blue below.
+        QVERIFY(near(result.pixel(60, 50), Qt::red));
+        QVERIFY(near(result.pixel(60, 130), Qt::blue));
+        QVERIFY(near(result.pixel(5, 90), Qt::black));
+    }
+
+    void noCompositeWithoutOverlayOrPhoto()
+    {
+        QImage picture(200, 300, QImage::Format_RGB32);
+        picture.fill(Qt::red);
+        QVERIFY(TestSupport::writeFile(path(u"portrait.jpg"_s), jpeg(picture)));
+        QVERIFY(overlayPicture({180, 120}).save(path(u"Desktop/Slideshow_LS.png"_s)));
+        // Only the landscape overlay: a portrait photo stays unframed.
+        QVERIFY(fCompositor->applyOverlayToSourceItem(path(u"portrait.jpg"_s)).isNull());
+        QVERIFY(TestSupport::writeFile(path(u"broken.jpg"_s), "not a photo"));
+        QVERIFY(fCompositor->applyOverlayToSourceItem(path(u"broken.jpg"_s)).isNull());
+        QVERIFY(fCompositor->applyOverlayToSourceItem(path(u"missing.jpg"_s)).isNull());
+        // An overlay that does not decode.
+        QVERIFY(TestSupport::writeFile(path(u"Desktop/Slideshow_PRT.png"_s), "garbage"));
+        QVERIFY(fCompositor->applyOverlayToSourceItem(path(u"portrait.jpg"_s)).isNull());
+        QVERIFY(!QFile::exists(path(u"out.jpg"_s)));
+    }
+
+    void changedOverlayIsReadAgain()
+    {
+        QImage picture(300, 200, QImage::Format_RGB32);
+        picture.fill(Qt::red);
+        QVERIFY(TestSupport::writeFile(path(u"photo.jpg"_s), jpeg(picture)));
+        QVERIFY(overlayPicture({180, 120}).save(path(u"Desktop/Slideshow_LS.png"_s)));
+        QVERIFY(!fCompositor->applyOverlayToSourceItem(path(u"photo.jpg"_s)).isNull());
+        QCOMPARE(QImage(path(u"out.jpg"_s)).size(), QSize(180, 120));
+        QVERIFY(overlayPicture({240, 160}).save(path(u"Desktop/Slideshow_LS.png"_s)));
+        QVERIFY(!fCompositor->applyOverlayToSourceItem(path(u"photo.jpg"_s)).isNull());
+        QCOMPARE(QImage(path(u"out.jpg"_s)).size(), QSize(240, 160));
+    }
+
+    void unwritableCompositeGivesNone()
+    {
+        QImage picture(300, 200, QImage::Format_RGB32);
+        picture.fill(Qt::red);
+        QVERIFY(TestSupport::writeFile(path(u"photo.jpg"_s), jpeg(picture)));
+        QVERIFY(overlayPicture({180, 120}).save(path(u"Desktop/Slideshow_LS.png"_s)));
+        OverlayCompositor compositor(path(u"Desktop"_s), path(u"no/such/folder/out.jpg"_s));
+        QVERIFY(compositor.applyOverlayToSourceItem(path(u"photo.jpg"_s)).isNull());
+    }
 
 private:
     QString path(const QString &relative) const { return fDir->filePath(relative); }
     std::unique_ptr<QTemporaryDir> fDir;
     std::unique_ptr<OverlayCompositor> fCompositor;
 };
-
-void tst_OverlayCompositor::init()
-{
-    fDir = std::make_unique<QTemporaryDir>();
-    QVERIFY(fDir->isValid());
-    QVERIFY(QDir().mkpath(path(u"Desktop"_s)));
-    fCompositor = std::make_unique<OverlayCompositor>(path(u"Desktop/"_s), path(u"out.jpg"_s));
-}
-
-void tst_OverlayCompositor::photoRect_data()
-{
-    QTest::addColumn<QSize>("photo");
-    QTest::addColumn<QSize>("overlay");
-    QTest::addColumn<QRectF>("rect");
-    QTest::newRow("landscape fills")
-        << QSize(3000, 2000) << QSize(1800, 1200) << QRectF(0, 0, 1800, 1200);
-    QTest::newRow("portrait") << QSize(2000, 3000) << QSize(1200, 1800)
-                              << QRectF(150, 225, 900, 1350);
-    QTest::newRow("square takes portrait sizing")
-        << QSize(2000, 2000) << QSize(1800, 1200) << QRectF(450, 150, 900, 900);
-}
-
-void tst_OverlayCompositor::photoRect()
-{
-    QFETCH(QSize, photo);
-    QFETCH(QSize, overlay);
-    QFETCH(QRectF, rect);
-    QCOMPARE(OverlayCompositor::photoRectOnCanvas(photo, overlay), rect);
-}
-
-void tst_OverlayCompositor::compositeCentresPhotoUnderOverlay_data()
-{
-    QTest::addColumn<QSize>("photo");
-    QTest::addColumn<QString>("overlayName");
-    QTest::addColumn<QSize>("overlay");
-    QTest::addColumn<QRect>("inside");   // well inside the photo's rectangle
-    QTest::addColumn<QPoint>("outside"); // canvas left black
-    // The worked examples at a tenth of their size.
-    QTest::newRow("landscape") << QSize(300, 200) << u"Slideshow_LS.png"_s << QSize(180, 120)
-                               << QRect(10, 20, 160, 90) << QPoint(-1, -1);
-    QTest::newRow("portrait") << QSize(200, 300) << u"Slideshow_PRT.png"_s << QSize(120, 180)
-                              << QRect(22, 30, 76, 120) << QPoint(7, 90);
-    QTest::newRow("square") << QSize(200, 200) << u"Slideshow_LS.png"_s << QSize(180, 120)
-                            << QRect(52, 24, 76, 72) << QPoint(20, 60);
-}
-
-void tst_OverlayCompositor::compositeCentresPhotoUnderOverlay()
-{
-    QFETCH(QSize, photo);
-    QFETCH(QString, overlayName);
-    QFETCH(QSize, overlay);
-    QFETCH(QRect, inside);
-    QFETCH(QPoint, outside);
-    QVERIFY(overlayPicture(overlay).save(path(u"Desktop/"_s + overlayName)));
-    QImage picture(photo, QImage::Format_RGB32);
-    picture.fill(Qt::red);
-    QVERIFY(TestSupport::writeFile(path(u"photo.jpg"_s), jpeg(picture)));
-
-    QCOMPARE(fCompositor->applyOverlayToSourceItem(path(u"photo.jpg"_s)), path(u"out.jpg"_s));
-    const QImage result(path(u"out.jpg"_s), "jpeg");
-    QCOMPARE(result.size(), overlay);
-    QVERIFY(near(result.pixel(overlay.width() / 2, 2), Qt::green)); // overlay drawn on top
-    for (const QPoint corner : {inside.topLeft(), inside.bottomRight(), inside.center()}) {
-        QVERIFY2(near(result.pixel(corner), Qt::red),
-                 qPrintable(u"%1,%2"_s.arg(corner.x()).arg(corner.y())));
-    }
-    if (outside.x() >= 0) {
-        QVERIFY(near(result.pixel(outside), Qt::black));
-    }
-}
-
-void tst_OverlayCompositor::exifRotatedPhotoIsFramedUpright()
-{
-    // Stored 300x200 (left red, right blue) but turned 90 degrees clockwise
-    // by its orientation: shown 200x300, so it is a portrait photo with red on top.
-    QImage stored(300, 200, QImage::Format_RGB32);
-    stored.fill(Qt::blue);
-    QPainter(&stored).fillRect(0, 0, 150, 200, Qt::red);
-    QVERIFY(TestSupport::writeFile(path(u"turned.jpg"_s), withOrientation(jpeg(stored), 6)));
-    QVERIFY(overlayPicture({180, 120}).save(path(u"Desktop/Slideshow_LS.png"_s)));
-    QVERIFY(overlayPicture({120, 180}).save(path(u"Desktop/Slideshow_PRT.png"_s)));
-
-    QCOMPARE(fCompositor->applyOverlayToSourceItem(path(u"turned.jpg"_s)), path(u"out.jpg"_s));
-    const QImage result(path(u"out.jpg"_s), "jpeg");
-    QCOMPARE(result.size(), QSize(120, 180));
-    // Photo rectangle (15, 22.5, 90, 135): red in its upper half, blue below.
-    QVERIFY(near(result.pixel(60, 50), Qt::red));
-    QVERIFY(near(result.pixel(60, 130), Qt::blue));
-    QVERIFY(near(result.pixel(5, 90), Qt::black));
-}
-
-void tst_OverlayCompositor::noCompositeWithoutOverlayOrPhoto()
-{
-    QImage picture(200, 300, QImage::Format_RGB32);
-    picture.fill(Qt::red);
-    QVERIFY(TestSupport::writeFile(path(u"portrait.jpg"_s), jpeg(picture)));
-    QVERIFY(overlayPicture({180, 120}).save(path(u"Desktop/Slideshow_LS.png"_s)));
-    // Only the landscape overlay: a portrait photo stays unframed.
-    QVERIFY(fCompositor->applyOverlayToSourceItem(path(u"portrait.jpg"_s)).isNull());
-    QVERIFY(TestSupport::writeFile(path(u"broken.jpg"_s), "not a photo"));
-    QVERIFY(fCompositor->applyOverlayToSourceItem(path(u"broken.jpg"_s)).isNull());
-    QVERIFY(fCompositor->applyOverlayToSourceItem(path(u"missing.jpg"_s)).isNull());
-    // An overlay that does not decode.
-    QVERIFY(TestSupport::writeFile(path(u"Desktop/Slideshow_PRT.png"_s), "garbage"));
-    QVERIFY(fCompositor->applyOverlayToSourceItem(path(u"portrait.jpg"_s)).isNull());
-    QVERIFY(!QFile::exists(path(u"out.jpg"_s)));
-}
-
-void tst_OverlayCompositor::changedOverlayIsReadAgain()
-{
-    QImage picture(300, 200, QImage::Format_RGB32);
-    picture.fill(Qt::red);
-    QVERIFY(TestSupport::writeFile(path(u"photo.jpg"_s), jpeg(picture)));
-    QVERIFY(overlayPicture({180, 120}).save(path(u"Desktop/Slideshow_LS.png"_s)));
-    QVERIFY(!fCompositor->applyOverlayToSourceItem(path(u"photo.jpg"_s)).isNull());
-    QCOMPARE(QImage(path(u"out.jpg"_s)).size(), QSize(180, 120));
-    QVERIFY(overlayPicture({240, 160}).save(path(u"Desktop/Slideshow_LS.png"_s)));
-    QVERIFY(!fCompositor->applyOverlayToSourceItem(path(u"photo.jpg"_s)).isNull());
-    QCOMPARE(QImage(path(u"out.jpg"_s)).size(), QSize(240, 160));
-}
-
-void tst_OverlayCompositor::unwritableCompositeGivesNone()
-{
-    QImage picture(300, 200, QImage::Format_RGB32);
-    picture.fill(Qt::red);
-    QVERIFY(TestSupport::writeFile(path(u"photo.jpg"_s), jpeg(picture)));
-    QVERIFY(overlayPicture({180, 120}).save(path(u"Desktop/Slideshow_LS.png"_s)));
-    OverlayCompositor compositor(path(u"Desktop"_s), path(u"no/such/folder/out.jpg"_s));
-    QVERIFY(compositor.applyOverlayToSourceItem(path(u"photo.jpg"_s)).isNull());
-}
 
 QTEST_MAIN(tst_OverlayCompositor)
 #include "tst_overlaycompositor.moc"

@@ -87,324 +87,302 @@ class tst_OvraPhotoQueryController : public QObject
     Q_OBJECT
 
 private slots:
-    void initTestCase();
-    void init();
+    void initTestCase()
+    {
+        QStandardPaths::setTestModeEnabled(true);
+        QVERIFY2(!Bundle::mainBundle().pathForScript(kGetNewestFilesScript).isEmpty(),
+                 "the photo script is not in the bundle (OVRA_SHARE_DIR)");
+    }
+    void init()
+    {
+        fDir = std::make_unique<QTemporaryDir>();
+        QVERIFY(fDir->isValid());
+        fStore = std::make_unique<Preferences>(QString());
+    }
 
-    void scriptArguments_data();
-    void scriptArguments();
-    void emptyAnswers_data();
-    void emptyAnswers();
-    void badScriptLinesAreDropped();
-    void demoFolderFirst();
-    void folderListing();
+    void scriptArguments_data()
+    {
+        QTest::addColumn<QVariant>("stored");
+        QTest::addColumn<QVariant>("code");
+        QTest::addColumn<QStringList>("expected"); // after the folder; empty: never run
+        const QVariant none;
+        const QString abc = QStringLiteral("ABC");
+        QTest::newRow("count missing") << none << QVariant(abc) << QStringList{u"40"_s, abc};
+        QTest::newRow("count 0") << QVariant(0) << QVariant(abc) << QStringList{u"40"_s, abc};
+        QTest::newRow("count -3") << QVariant(-3) << QVariant(abc) << QStringList{u"40"_s, abc};
+        QTest::newRow("count 12") << QVariant(12) << QVariant(abc) << QStringList{u"12"_s, abc};
+        QTest::newRow("shout mode") << none << none << QStringList{u"40"_s};
+        // A code is one folder name: nothing that reaches another folder runs.
+        for (const QString &bad :
+             {u".."_s, u"../other"_s, u"A/../../other"_s, u"/etc"_s, u"A\nB"_s, QString(u""_s)}) {
+            QTest::newRow(qPrintable(u"code "_s + QString(bad).replace(u'\n', u"\\n"_s)))
+                << none << QVariant(bad) << QStringList();
+        }
+    }
+    void scriptArguments()
+    {
+        QFETCH(QVariant, stored);
+        QFETCH(QVariant, code);
+        QFETCH(QStringList, expected);
+        if (stored.isValid()) {
+            fStore->setObject(stored, kPrefMaxPhotosInLocalFolder);
+        }
+        const QString args = path(QStringLiteral("args"));
+        auto query =
+            withStub("printf '%s\\n' \"$@\" > '" + args.toUtf8() + "'\necho other/x.jpg\n");
+        QVERIFY(makeFile(path(QStringLiteral("day/other/x.jpg")), 3600));
+        Recorder recorder;
+        query->startSearchActionWithParamOldwayOvra2(
+            request(path(QStringLiteral("day")), &recorder, code));
 
-    void scriptListsNewestJpegs();
-    void scriptCountsOverThousandsOfFiles();
-    void scriptRefusesBadArguments_data();
-    void scriptRefusesBadArguments();
+        QCOMPARE(recorder.calls.size(), 1);
+        QCOMPARE(recorder.calls.first().kind, QStringLiteral("done"));
+        if (expected.isEmpty()) {
+            QVERIFY(!QFile::exists(args));
+            QVERIFY(recorder.calls.first().response.isEmpty());
+        } else {
+            expected.prepend(path(QStringLiteral("day")));
+            QCOMPARE(
+                QString::fromUtf8(TestSupport::readFile(args)).split(u'\n', Qt::SkipEmptyParts),
+                expected);
+            QCOMPARE(recorder.calls.first().response, QStringList{QStringLiteral("other/x.jpg")});
+        }
+    }
+
+    void emptyAnswers_data()
+    {
+        QTest::addColumn<QByteArray>("body"); // empty: no script at all
+        QTest::newRow("blank lines") << QByteArray("printf '\\n   \\n\\t\\n\\n'\n");
+        QTest::newRow("no script") << QByteArray();
+        QTest::newRow("failing script") << QByteArray("echo 'find: no such folder' >&2; exit 1\n");
+        // The day folder is deleted while the search runs.
+        QTest::newRow("vanished folder") << QByteArray("echo ./A/a.jpg\nrm -rf \"$1\"\n");
+    }
+    void emptyAnswers()
+    {
+        QFETCH(QByteArray, body);
+        const QString day = path(QStringLiteral("day"));
+        QVERIFY(makeFile(day + QStringLiteral("/A/a.jpg"), 3600));
+        auto query = withStub(body);
+        if (body.isEmpty()) {
+            QFile::remove(path(QStringLiteral("bundle/share/getnewestfiles.sh")));
+        }
+        query->setResponse({QStringLiteral("left over")});
+        Recorder recorder;
+        const QVariantMap param = request(day, &recorder, QStringLiteral("A"));
+        query->startSearchActionWithParamOldwayOvra2(param);
+
+        QCOMPARE(recorder.calls.size(), 1);
+        QCOMPARE(recorder.calls.first().kind, QStringLiteral("done"));
+        QCOMPARE(recorder.calls.first().param, param);
+        QVERIFY(recorder.calls.first().response.isEmpty());
+        QVERIFY(!query->param().has_value());
+    }
+
+    void badScriptLinesAreDropped()
+    {
+        const QString day = path(QStringLiteral("day"));
+        for (const char *name : {"A/a.jpg", "A/b c.jpg", " lead.jpg", "../secret.jpg"}) {
+            QVERIFY(makeFile(day + u'/' + QString::fromUtf8(name), 3600));
+        }
+        QVERIFY(
+            QFile::link(path(QStringLiteral("secret.jpg")), day + QStringLiteral("/A/link.jpg")));
+        auto query =
+            withStub("printf '%s\\n' '' '  ./A/a.jpg  ' '../secret.jpg' 'A/../../secret.jpg' "
+                     "/etc/passwd 'garbage: no such thing' A/link.jpg '   ' 'A/b c.jpg' "
+                     "' lead.jpg' \"$(printf 'A/a.jpg\\033[2J')\" A\n");
+        Recorder recorder;
+        StderrCapture capture;
+        query->startSearchActionWithParamOldwayOvra2(request(day, &recorder));
+        const QString log = capture.finish();
+
+        QCOMPARE(recorder.calls.size(), 1);
+        QCOMPARE(recorder.calls.first().response,
+                 QStringList({u"./A/a.jpg"_s, u"A/b c.jpg"_s, u" lead.jpg"_s}));
+        for (const char *dropped : {"../secret.jpg", "/etc/passwd", "A/link.jpg", "A"}) {
+            QVERIFY2(log.contains(u"dropped line ["_s + QString::fromUtf8(dropped) + u']'),
+                     dropped);
+        }
+    }
+
+    void demoFolderFirst()
+    {
+        const QString root = path(QStringLiteral("store"));
+        const QString day = root + QStringLiteral("/2012-06-16");
+        const QString demo = root + QStringLiteral("/Demo");
+        QVERIFY(makeFile(day + QStringLiteral("/ABC/day.jpg"), 60));
+        QVERIFY(makeFile(demo + QStringLiteral("/ABC/older.jpg"), 7200));
+        QVERIFY(makeFile(demo + QStringLiteral("/ABC/newer.jpg"), 3600));
+        QVERIFY(makeFile(demo + QStringLiteral("/XYZ/other.jpg"), 60));
+        useDemoFolder(root, QStringLiteral("Demo"));
+        OvraPhotoQueryController query(fStore.get(), Bundle::mainBundle());
+        Recorder recorder;
+
+        // Matches in the demo folder answer alone, relative to "altpath".
+        query.startSearchActionWithParamOldwayOvra2(request(day, &recorder, QStringLiteral("ABC")));
+        QCOMPARE(recorder.calls.size(), 1);
+        QCOMPARE(recorder.calls.at(0).kind, QStringLiteral("new"));
+        QCOMPARE(recorder.calls.at(0).param.value(kKeyAltPath).toString(), demo);
+        QCOMPARE(recorder.calls.at(0).param.value(kKeySearchPath).toString(), day);
+        QCOMPARE(recorder.calls.at(0).response,
+                 QStringList({u"./ABC/newer.jpg"_s, u"./ABC/older.jpg"_s}));
+
+        // No match there: the day folder answers, without "altpath".
+        fStore->setObject(QStringLiteral("Demo2"), kPrefDemoFolderName);
+        QVERIFY(makeFile(root + QStringLiteral("/Demo2/XYZ/other.jpg"), 60));
+        query.startSearchActionWithParamOldwayOvra2(request(day, &recorder, QStringLiteral("ABC")));
+        QCOMPARE(recorder.calls.size(), 2);
+        QCOMPARE(recorder.calls.at(1).kind, QStringLiteral("done"));
+        QVERIFY(!recorder.calls.at(1).param.contains(kKeyAltPath));
+        QCOMPARE(recorder.calls.at(1).response, QStringList{u"./ABC/day.jpg"_s});
+
+        // A missing demo folder is made; the day folder answers.
+        fStore->setObject(QStringLiteral("NewDemo"), kPrefDemoFolderName);
+        query.startSearchActionWithParamOldwayOvra2(request(day, &recorder, QStringLiteral("ABC")));
+        QVERIFY(QFileInfo(root + QStringLiteral("/NewDemo")).isDir());
+        QCOMPARE(recorder.calls.at(2).response, QStringList{u"./ABC/day.jpg"_s});
+
+        // A delegate without the demo answer still gets it, "altpath" included.
+        fStore->setObject(QStringLiteral("Demo"), kPrefDemoFolderName);
+        PlainRecorder plain;
+        query.startSearchActionWithParamOldwayOvra2(request(day, &plain, QStringLiteral("ABC")));
+        QCOMPARE(plain.params.size(), 1);
+        QCOMPARE(plain.params.first().value(kKeyAltPath).toString(), demo);
+    }
+
+    void folderListing()
+    {
+        const QString folder = path(QStringLiteral("code"));
+        for (const char *name : {"a.jpg", "b.XML", ".hidden.jpg", "notes", "s/inside.jpg"}) {
+            QVERIFY(makeFile(folder + u'/' + QString::fromUtf8(name), 0));
+        }
+        OvraPhotoQueryController query(fStore.get(), Bundle::mainBundle());
+        Recorder recorder;
+        QVariantMap param = request(folder, &recorder);
+        param.insert(kKeySearchKey, QStringList{kSearchKeyAll});
+        query.startSearchActionWithParam(param);
+
+        QCOMPARE(recorder.calls.size(), 1);
+        QCOMPARE(recorder.calls.first().kind, QStringLiteral("done"));
+        QStringList got = recorder.calls.first().response;
+        got.sort();
+        QCOMPARE(got, QStringList({folder + u"/a.jpg"_s, folder + u"/notes"_s, folder + u"/s"_s}));
+        QVERIFY(!query.param().has_value());
+
+        // Missing folder, a file, no folder at all: empty answers, still delivered.
+        query.startSearchActionWithParam(request(path(QStringLiteral("missing")), &recorder));
+        query.startSearchActionWithParam(request(folder + QStringLiteral("/a.jpg"), &recorder));
+        query.startSearchActionWithParam({{kKeyDelegate, searchDelegateValue(&recorder)}});
+        QCOMPARE(recorder.calls.size(), 4);
+        for (qsizetype i = 1; i < recorder.calls.size(); ++i) {
+            QVERIFY(recorder.calls.at(i).response.isEmpty());
+        }
+    }
+
+    void scriptListsNewestJpegs()
+    {
+        const QString day = path(QStringLiteral("day"));
+        const QList<QPair<const char *, qint64>> files{
+            {"ABC/oldest.jpg", 5000},
+            {"ABC/with space.JPG", 4000},
+            {"ABC/third.jpeg", 3000},
+            {"ABC/$(touch pwned).JpEg", 2000},
+            {"ABC/new\nline.jpg", 1000},
+            {"ABC/.hidden.jpg", 1000},
+            {"ABC/picture.png", 1000},
+            {"ABC/ABC.xml", 1000},
+            {"ABC/sub/deeper.jpg", 1000},
+            {"B B/b.jpg", 2500},
+            {".trash/t.jpg", 50},
+            {"new\ncode/n.jpg", 50},
+            {"loose.jpg", 50},
+            // Stamped ahead, so it still counts as being written however slow the run.
+            {"ABC/fresh.jpg", -30},
+        };
+        for (const auto &[name, age] : files) {
+            QVERIFY(makeFile(day + u'/' + QString::fromUtf8(name), age));
+        }
+        const QStringList abc{u"./ABC/$(touch pwned).JpEg"_s, u"./ABC/third.jpeg"_s,
+                              u"./ABC/with space.JPG"_s, u"./ABC/oldest.jpg"_s};
+        QCOMPARE(runScript({day, u"40"_s, u"ABC"_s}), qMakePair(0, abc));
+        QCOMPARE(runScript({day, u"2"_s, u"ABC"_s}).second, abc.mid(0, 2));
+        QCOMPARE(runScript({day, u"3"_s}).second,
+                 QStringList({abc.at(0), u"./B B/b.jpg"_s, abc.at(1)}));
+        QVERIFY(!QFile::exists(day + QStringLiteral("/ABC/pwned")));
+        QVERIFY(!QFile::exists(day + QStringLiteral("/pwned")));
+
+        // Once left alone long enough, the fresh photo is the newest.
+        QVERIFY(makeFile(day + QStringLiteral("/ABC/fresh.jpg"), 3));
+        QCOMPARE(runScript({day, u"1"_s, u"ABC"_s}).second, QStringList{u"./ABC/fresh.jpg"_s});
+    }
+
+    void scriptCountsOverThousandsOfFiles()
+    {
+        const QString day = path(QStringLiteral("day"));
+        for (int code = 0; code < 30; ++code) {
+            for (int i = 0; i < 100; ++i) {
+                QVERIFY(makeFile(QStringLiteral("%1/C%2/p%3.jpg").arg(day).arg(code).arg(i),
+                                 100 + code * 100 + i));
+            }
+        }
+        const QStringList all = runScript({day, u"40"_s}).second;
+        QCOMPARE(all.size(), 40);
+        for (int i = 0; i < 40; ++i) {
+            QCOMPARE(all.at(i), QStringLiteral("./C0/p%1.jpg").arg(i));
+        }
+        QCOMPARE(runScript({day, u"2"_s, u"C29"_s}).second,
+                 QStringList({u"./C29/p0.jpg"_s, u"./C29/p1.jpg"_s}));
+    }
+
+    void scriptRefusesBadArguments_data()
+    {
+        QTest::addColumn<QStringList>("arguments"); // DAY stands for the day folder
+        QTest::addColumn<bool>("fails");
+        const QString day = QStringLiteral("DAY");
+        QTest::newRow("no count") << QStringList{day} << true;
+        QTest::newRow("word count") << QStringList{day, u"x"_s} << true;
+        QTest::newRow("negative count") << QStringList{day, u"-1"_s} << true;
+        QTest::newRow("zero count") << QStringList{day, u"0"_s} << false;
+        QTest::newRow("missing folder") << QStringList{day + u"/missing"_s, u"4"_s} << true;
+        QTest::newRow("too many") << QStringList{day, u"4"_s, u"A"_s, u"B"_s} << true;
+        for (const QString &code :
+             {u"../outside"_s, u".."_s, u"A/../../outside"_s, u"/"_s, u"."_s, u""_s}) {
+            QTest::newRow(qPrintable(u"code "_s + code)) << QStringList{day, u"40"_s, code} << true;
+        }
+    }
+    void scriptRefusesBadArguments()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(bool, fails);
+        QVERIFY(makeFile(path(QStringLiteral("day/A/a.jpg")), 300));
+        QVERIFY(makeFile(path(QStringLiteral("outside/secret.jpg")), 300));
+        arguments.replaceInStrings(QStringLiteral("DAY"), path(QStringLiteral("day")));
+        const auto [exitCode, lines] = runScript(arguments);
+        QCOMPARE(exitCode != 0, fails);
+        QVERIFY2(lines.isEmpty(), qPrintable(lines.join(u',')));
+    }
 
 private:
     // A search object whose bundle holds a photo script with this body.
-    std::unique_ptr<OvraPhotoQueryController> withStub(const QByteArray &body);
+    std::unique_ptr<OvraPhotoQueryController> withStub(const QByteArray &body)
+    {
+        const QString share = path(QStringLiteral("bundle/share"));
+        TestSupport::writeScript(share + QStringLiteral("/getnewestfiles.sh"), body);
+        const Bundle bundle(Bundle::defaultInfoDictionary(), path(QStringLiteral("bundle")), share,
+                            path(QStringLiteral("bundle/libexec")));
+        return std::make_unique<OvraPhotoQueryController>(fStore.get(), bundle);
+    }
     QString path(const QString &relative) const { return fDir->filePath(relative); }
-    void useDemoFolder(const QString &root, const QString &name);
+    void useDemoFolder(const QString &root, const QString &name)
+    {
+        fStore->setObject(root, kPrefSlideShowPath);
+        fStore->setBool(true, kPrefSearchInDemoFolderFirst);
+        fStore->setObject(name, kPrefDemoFolderName);
+    }
 
     std::unique_ptr<QTemporaryDir> fDir;
     std::unique_ptr<Preferences> fStore;
 };
-
-void tst_OvraPhotoQueryController::initTestCase()
-{
-    QStandardPaths::setTestModeEnabled(true);
-    QVERIFY2(!Bundle::mainBundle().pathForScript(kGetNewestFilesScript).isEmpty(),
-             "the photo script is not in the bundle (OVRA_SHARE_DIR)");
-}
-
-void tst_OvraPhotoQueryController::init()
-{
-    fDir = std::make_unique<QTemporaryDir>();
-    QVERIFY(fDir->isValid());
-    fStore = std::make_unique<Preferences>(QString());
-}
-
-std::unique_ptr<OvraPhotoQueryController>
-tst_OvraPhotoQueryController::withStub(const QByteArray &body)
-{
-    const QString share = path(QStringLiteral("bundle/share"));
-    TestSupport::writeScript(share + QStringLiteral("/getnewestfiles.sh"), body);
-    const Bundle bundle(Bundle::defaultInfoDictionary(), path(QStringLiteral("bundle")), share,
-                        path(QStringLiteral("bundle/libexec")));
-    return std::make_unique<OvraPhotoQueryController>(fStore.get(), bundle);
-}
-
-void tst_OvraPhotoQueryController::useDemoFolder(const QString &root, const QString &name)
-{
-    fStore->setObject(root, kPrefSlideShowPath);
-    fStore->setBool(true, kPrefSearchInDemoFolderFirst);
-    fStore->setObject(name, kPrefDemoFolderName);
-}
-
-void tst_OvraPhotoQueryController::scriptArguments_data()
-{
-    QTest::addColumn<QVariant>("stored");
-    QTest::addColumn<QVariant>("code");
-    QTest::addColumn<QStringList>("expected"); // after the folder; empty: never run
-    const QVariant none;
-    const QString abc = QStringLiteral("ABC");
-    QTest::newRow("count missing") << none << QVariant(abc) << QStringList{u"40"_s, abc};
-    QTest::newRow("count 0") << QVariant(0) << QVariant(abc) << QStringList{u"40"_s, abc};
-    QTest::newRow("count -3") << QVariant(-3) << QVariant(abc) << QStringList{u"40"_s, abc};
-    QTest::newRow("count 12") << QVariant(12) << QVariant(abc) << QStringList{u"12"_s, abc};
-    QTest::newRow("shout mode") << none << none << QStringList{u"40"_s};
-    // A code is one folder name: nothing that reaches another folder runs.
-    for (const QString &bad :
-         {u".."_s, u"../other"_s, u"A/../../other"_s, u"/etc"_s, u"A\nB"_s, QString(u""_s)}) {
-        QTest::newRow(qPrintable(u"code "_s + QString(bad).replace(u'\n', u"\\n"_s)))
-            << none << QVariant(bad) << QStringList();
-    }
-}
-
-void tst_OvraPhotoQueryController::scriptArguments()
-{
-    QFETCH(QVariant, stored);
-    QFETCH(QVariant, code);
-    QFETCH(QStringList, expected);
-    if (stored.isValid()) {
-        fStore->setObject(stored, kPrefMaxPhotosInLocalFolder);
-    }
-    const QString args = path(QStringLiteral("args"));
-    auto query = withStub("printf '%s\\n' \"$@\" > '" + args.toUtf8() + "'\necho other/x.jpg\n");
-    QVERIFY(makeFile(path(QStringLiteral("day/other/x.jpg")), 3600));
-    Recorder recorder;
-    query->startSearchActionWithParamOldwayOvra2(
-        request(path(QStringLiteral("day")), &recorder, code));
-
-    QCOMPARE(recorder.calls.size(), 1);
-    QCOMPARE(recorder.calls.first().kind, QStringLiteral("done"));
-    if (expected.isEmpty()) {
-        QVERIFY(!QFile::exists(args));
-        QVERIFY(recorder.calls.first().response.isEmpty());
-    } else {
-        expected.prepend(path(QStringLiteral("day")));
-        QCOMPARE(QString::fromUtf8(TestSupport::readFile(args)).split(u'\n', Qt::SkipEmptyParts),
-                 expected);
-        QCOMPARE(recorder.calls.first().response, QStringList{QStringLiteral("other/x.jpg")});
-    }
-}
-
-void tst_OvraPhotoQueryController::emptyAnswers_data()
-{
-    QTest::addColumn<QByteArray>("body"); // empty: no script at all
-    QTest::newRow("blank lines") << QByteArray("printf '\\n   \\n\\t\\n\\n'\n");
-    QTest::newRow("no script") << QByteArray();
-    QTest::newRow("failing script") << QByteArray("echo 'find: no such folder' >&2; exit 1\n");
-    // The day folder is deleted while the search runs.
-    QTest::newRow("vanished folder") << QByteArray("echo ./A/a.jpg\nrm -rf \"$1\"\n");
-}
-
-void tst_OvraPhotoQueryController::emptyAnswers()
-{
-    QFETCH(QByteArray, body);
-    const QString day = path(QStringLiteral("day"));
-    QVERIFY(makeFile(day + QStringLiteral("/A/a.jpg"), 3600));
-    auto query = withStub(body);
-    if (body.isEmpty()) {
-        QFile::remove(path(QStringLiteral("bundle/share/getnewestfiles.sh")));
-    }
-    query->setResponse({QStringLiteral("left over")});
-    Recorder recorder;
-    const QVariantMap param = request(day, &recorder, QStringLiteral("A"));
-    query->startSearchActionWithParamOldwayOvra2(param);
-
-    QCOMPARE(recorder.calls.size(), 1);
-    QCOMPARE(recorder.calls.first().kind, QStringLiteral("done"));
-    QCOMPARE(recorder.calls.first().param, param);
-    QVERIFY(recorder.calls.first().response.isEmpty());
-    QVERIFY(!query->param().has_value());
-}
-
-void tst_OvraPhotoQueryController::badScriptLinesAreDropped()
-{
-    const QString day = path(QStringLiteral("day"));
-    for (const char *name : {"A/a.jpg", "A/b c.jpg", " lead.jpg", "../secret.jpg"}) {
-        QVERIFY(makeFile(day + u'/' + QString::fromUtf8(name), 3600));
-    }
-    QVERIFY(QFile::link(path(QStringLiteral("secret.jpg")), day + QStringLiteral("/A/link.jpg")));
-    auto query = withStub("printf '%s\\n' '' '  ./A/a.jpg  ' '../secret.jpg' 'A/../../secret.jpg' "
-                          "/etc/passwd 'garbage: no such thing' A/link.jpg '   ' 'A/b c.jpg' "
-                          "' lead.jpg' \"$(printf 'A/a.jpg\\033[2J')\" A\n");
-    Recorder recorder;
-    StderrCapture capture;
-    query->startSearchActionWithParamOldwayOvra2(request(day, &recorder));
-    const QString log = capture.finish();
-
-    QCOMPARE(recorder.calls.size(), 1);
-    QCOMPARE(recorder.calls.first().response,
-             QStringList({u"./A/a.jpg"_s, u"A/b c.jpg"_s, u" lead.jpg"_s}));
-    for (const char *dropped : {"../secret.jpg", "/etc/passwd", "A/link.jpg", "A"}) {
-        QVERIFY2(log.contains(u"dropped line ["_s + QString::fromUtf8(dropped) + u']'), dropped);
-    }
-}
-
-void tst_OvraPhotoQueryController::demoFolderFirst()
-{
-    const QString root = path(QStringLiteral("store"));
-    const QString day = root + QStringLiteral("/2012-06-16");
-    const QString demo = root + QStringLiteral("/Demo");
-    QVERIFY(makeFile(day + QStringLiteral("/ABC/day.jpg"), 60));
-    QVERIFY(makeFile(demo + QStringLiteral("/ABC/older.jpg"), 7200));
-    QVERIFY(makeFile(demo + QStringLiteral("/ABC/newer.jpg"), 3600));
-    QVERIFY(makeFile(demo + QStringLiteral("/XYZ/other.jpg"), 60));
-    useDemoFolder(root, QStringLiteral("Demo"));
-    OvraPhotoQueryController query(fStore.get(), Bundle::mainBundle());
-    Recorder recorder;
-
-    // Matches in the demo folder answer alone, relative to "altpath".
-    query.startSearchActionWithParamOldwayOvra2(request(day, &recorder, QStringLiteral("ABC")));
-    QCOMPARE(recorder.calls.size(), 1);
-    QCOMPARE(recorder.calls.at(0).kind, QStringLiteral("new"));
-    QCOMPARE(recorder.calls.at(0).param.value(kKeyAltPath).toString(), demo);
-    QCOMPARE(recorder.calls.at(0).param.value(kKeySearchPath).toString(), day);
-    QCOMPARE(recorder.calls.at(0).response,
-             QStringList({u"./ABC/newer.jpg"_s, u"./ABC/older.jpg"_s}));
-
-    // No match there: the day folder answers, without "altpath".
-    fStore->setObject(QStringLiteral("Demo2"), kPrefDemoFolderName);
-    QVERIFY(makeFile(root + QStringLiteral("/Demo2/XYZ/other.jpg"), 60));
-    query.startSearchActionWithParamOldwayOvra2(request(day, &recorder, QStringLiteral("ABC")));
-    QCOMPARE(recorder.calls.size(), 2);
-    QCOMPARE(recorder.calls.at(1).kind, QStringLiteral("done"));
-    QVERIFY(!recorder.calls.at(1).param.contains(kKeyAltPath));
-    QCOMPARE(recorder.calls.at(1).response, QStringList{u"./ABC/day.jpg"_s});
-
-    // A missing demo folder is made; the day folder answers.
-    fStore->setObject(QStringLiteral("NewDemo"), kPrefDemoFolderName);
-    query.startSearchActionWithParamOldwayOvra2(request(day, &recorder, QStringLiteral("ABC")));
-    QVERIFY(QFileInfo(root + QStringLiteral("/NewDemo")).isDir());
-    QCOMPARE(recorder.calls.at(2).response, QStringList{u"./ABC/day.jpg"_s});
-
-    // A delegate without the demo answer still gets it, "altpath" included.
-    fStore->setObject(QStringLiteral("Demo"), kPrefDemoFolderName);
-    PlainRecorder plain;
-    query.startSearchActionWithParamOldwayOvra2(request(day, &plain, QStringLiteral("ABC")));
-    QCOMPARE(plain.params.size(), 1);
-    QCOMPARE(plain.params.first().value(kKeyAltPath).toString(), demo);
-}
-
-void tst_OvraPhotoQueryController::folderListing()
-{
-    const QString folder = path(QStringLiteral("code"));
-    for (const char *name : {"a.jpg", "b.XML", ".hidden.jpg", "notes", "s/inside.jpg"}) {
-        QVERIFY(makeFile(folder + u'/' + QString::fromUtf8(name), 0));
-    }
-    OvraPhotoQueryController query(fStore.get(), Bundle::mainBundle());
-    Recorder recorder;
-    QVariantMap param = request(folder, &recorder);
-    param.insert(kKeySearchKey, QStringList{kSearchKeyAll});
-    query.startSearchActionWithParam(param);
-
-    QCOMPARE(recorder.calls.size(), 1);
-    QCOMPARE(recorder.calls.first().kind, QStringLiteral("done"));
-    QStringList got = recorder.calls.first().response;
-    got.sort();
-    QCOMPARE(got, QStringList({folder + u"/a.jpg"_s, folder + u"/notes"_s, folder + u"/s"_s}));
-    QVERIFY(!query.param().has_value());
-
-    // Missing folder, a file, no folder at all: empty answers, still delivered.
-    query.startSearchActionWithParam(request(path(QStringLiteral("missing")), &recorder));
-    query.startSearchActionWithParam(request(folder + QStringLiteral("/a.jpg"), &recorder));
-    query.startSearchActionWithParam({{kKeyDelegate, searchDelegateValue(&recorder)}});
-    QCOMPARE(recorder.calls.size(), 4);
-    for (qsizetype i = 1; i < recorder.calls.size(); ++i) {
-        QVERIFY(recorder.calls.at(i).response.isEmpty());
-    }
-}
-
-// ---- the script itself
-
-void tst_OvraPhotoQueryController::scriptListsNewestJpegs()
-{
-    const QString day = path(QStringLiteral("day"));
-    const QList<QPair<const char *, qint64>> files{
-        {"ABC/oldest.jpg", 5000},
-        {"ABC/with space.JPG", 4000},
-        {"ABC/third.jpeg", 3000},
-        {"ABC/$(touch pwned).JpEg", 2000},
-        {"ABC/new\nline.jpg", 1000},
-        {"ABC/.hidden.jpg", 1000},
-        {"ABC/picture.png", 1000},
-        {"ABC/ABC.xml", 1000},
-        {"ABC/sub/deeper.jpg", 1000},
-        {"B B/b.jpg", 2500},
-        {".trash/t.jpg", 50},
-        {"new\ncode/n.jpg", 50},
-        {"loose.jpg", 50},
-        // Stamped ahead, so it still counts as being written however slow the run.
-        {"ABC/fresh.jpg", -30},
-    };
-    for (const auto &[name, age] : files) {
-        QVERIFY(makeFile(day + u'/' + QString::fromUtf8(name), age));
-    }
-    const QStringList abc{u"./ABC/$(touch pwned).JpEg"_s, u"./ABC/third.jpeg"_s,
-                          u"./ABC/with space.JPG"_s, u"./ABC/oldest.jpg"_s};
-    QCOMPARE(runScript({day, u"40"_s, u"ABC"_s}), qMakePair(0, abc));
-    QCOMPARE(runScript({day, u"2"_s, u"ABC"_s}).second, abc.mid(0, 2));
-    QCOMPARE(runScript({day, u"3"_s}).second,
-             QStringList({abc.at(0), u"./B B/b.jpg"_s, abc.at(1)}));
-    QVERIFY(!QFile::exists(day + QStringLiteral("/ABC/pwned")));
-    QVERIFY(!QFile::exists(day + QStringLiteral("/pwned")));
-
-    // Once left alone long enough, the fresh photo is the newest.
-    QVERIFY(makeFile(day + QStringLiteral("/ABC/fresh.jpg"), 3));
-    QCOMPARE(runScript({day, u"1"_s, u"ABC"_s}).second, QStringList{u"./ABC/fresh.jpg"_s});
-}
-
-void tst_OvraPhotoQueryController::scriptCountsOverThousandsOfFiles()
-{
-    const QString day = path(QStringLiteral("day"));
-    for (int code = 0; code < 30; ++code) {
-        for (int i = 0; i < 100; ++i) {
-            QVERIFY(makeFile(QStringLiteral("%1/C%2/p%3.jpg").arg(day).arg(code).arg(i),
-                             100 + code * 100 + i));
-        }
-    }
-    const QStringList all = runScript({day, u"40"_s}).second;
-    QCOMPARE(all.size(), 40);
-    for (int i = 0; i < 40; ++i) {
-        QCOMPARE(all.at(i), QStringLiteral("./C0/p%1.jpg").arg(i));
-    }
-    QCOMPARE(runScript({day, u"2"_s, u"C29"_s}).second,
-             QStringList({u"./C29/p0.jpg"_s, u"./C29/p1.jpg"_s}));
-}
-
-void tst_OvraPhotoQueryController::scriptRefusesBadArguments_data()
-{
-    QTest::addColumn<QStringList>("arguments"); // DAY stands for the day folder
-    QTest::addColumn<bool>("fails");
-    const QString day = QStringLiteral("DAY");
-    QTest::newRow("no count") << QStringList{day} << true;
-    QTest::newRow("word count") << QStringList{day, u"x"_s} << true;
-    QTest::newRow("negative count") << QStringList{day, u"-1"_s} << true;
-    QTest::newRow("zero count") << QStringList{day, u"0"_s} << false;
-    QTest::newRow("missing folder") << QStringList{day + u"/missing"_s, u"4"_s} << true;
-    QTest::newRow("too many") << QStringList{day, u"4"_s, u"A"_s, u"B"_s} << true;
-    for (const QString &code :
-         {u"../outside"_s, u".."_s, u"A/../../outside"_s, u"/"_s, u"."_s, u""_s}) {
-        QTest::newRow(qPrintable(u"code "_s + code)) << QStringList{day, u"40"_s, code} << true;
-    }
-}
-
-void tst_OvraPhotoQueryController::scriptRefusesBadArguments()
-{
-    QFETCH(QStringList, arguments);
-    QFETCH(bool, fails);
-    QVERIFY(makeFile(path(QStringLiteral("day/A/a.jpg")), 300));
-    QVERIFY(makeFile(path(QStringLiteral("outside/secret.jpg")), 300));
-    arguments.replaceInStrings(QStringLiteral("DAY"), path(QStringLiteral("day")));
-    const auto [exitCode, lines] = runScript(arguments);
-    QCOMPARE(exitCode != 0, fails);
-    QVERIFY2(lines.isEmpty(), qPrintable(lines.join(u',')));
-}
 
 QTEST_GUILESS_MAIN(tst_OvraPhotoQueryController)
 #include "tst_ovraphotoquerycontroller.moc"

@@ -38,30 +38,432 @@ class TestAppDelegateCommands : public QObject
 {
     Q_OBJECT
 private slots:
-    void initTestCase();
-    void init();
-    void cleanup();
-    void passwordIsTheDayWhenAnswered_data();
-    void passwordIsTheDayWhenAnswered();
-    void cancelledChoiceChangesNothing_data();
-    void cancelledChoiceChangesNothing();
-    void chosenItemIsStoredWithItsAlias_data();
-    void chosenItemIsStoredWithItsAlias();
-    void transitionMenuStoresTheChoice_data();
-    void transitionMenuStoresTheChoice();
-    void randomKeepsTheFixedStyleForTheNextLaunch();
-    void identifyReachesOnlyTheTaggedDisplay_data();
-    void identifyReachesOnlyTheTaggedDisplay();
-    void codeIsFoundInItsRoom_data();
-    void codeIsFoundInItsRoom();
-    void doubleClickOffersTheRooms();
-    void doubleClickWithoutFocusOnlyBeeps();
-    void clickShowsTheCodesPhotos();
+    void initTestCase()
+    {
+        QStandardPaths::setTestModeEnabled(true);
+        QCOMPARE(QGuiApplication::screens().size(), kScreens);
+    }
+    void init()
+    {
+        dir_ = std::make_unique<QTemporaryDir>();
+        QVERIFY(dir_->isValid());
+        store_ = std::make_unique<Preferences>(dir_->filePath(u"prefs.plist"_s));
+        Preferences::setStandardUserDefaults(store_.get());
+        AppDelegate::forceTransitionChoices(*store_);
+        store_->setInteger(1, kPrefIdentifyScreenInSeconds);
+        Clock::setFixed(QDateTime(QDate(2026, 12, 6), QTime(12, 0)));
+        beeps_ = 0;
+        panels_.clear();
+        panelStarts_.clear();
+        alerts_.clear();
+        panelCode_ = kPanelReturnCancel;
+        panelPaths_.clear();
+    }
+    void cleanup()
+    {
+        Clock::reset();
+        Preferences::setStandardUserDefaults(nullptr);
+        store_.reset();
+    }
+    void passwordIsTheDayWhenAnswered_data()
+    {
+        QTest::addColumn<QDateTime>("openedAt");
+        QTest::addColumn<QDateTime>("answeredAt");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<bool>("accepted");
+        const QDateTime noon(QDate(2026, 12, 6), QTime(12, 0));
+        const QDateTime beforeMidnight(QDate(2026, 12, 31), QTime(23, 59));
+        const QDateTime afterMidnight(QDate(2027, 1, 1), QTime(0, 1));
+        const QString prefix = kFolderPasswordPrefix;
+        QTest::newRow("today") << noon << noon << prefix + u"06"_s << true;
+        QTest::newRow("yesterday's day after midnight")
+            << beforeMidnight << afterMidnight << prefix + u"31"_s << false;
+        QTest::newRow("the new day after midnight")
+            << beforeMidnight << afterMidnight << prefix + u"01"_s << true;
+        // The photo day changes at 03:00; the password does not wait for it.
+        const QDateTime night(QDate(2026, 12, 7), QTime(1, 30));
+        QTest::newRow("calendar day at 01:30") << night << night << prefix + u"07"_s << true;
+        QTest::newRow("photo day at 01:30") << night << night << prefix + u"06"_s << false;
+        QTest::newRow("wrong prefix") << noon << noon << u"123406"_s << false;
+        QTest::newRow("empty") << noon << noon << QString() << false;
+    }
+    void passwordIsTheDayWhenAnswered()
+    {
+        QFETCH(QDateTime, openedAt);
+        QFETCH(QDateTime, answeredAt);
+        QFETCH(QString, typed);
+        QFETCH(bool, accepted);
+        auto delegate = makeDelegate();
+        PrefWindowController *prefs = delegate->prefWindow();
+        Clock::setFixed(openedAt);
+        delegate->selectFolder(prefs->selectFolderButton());
+        QVERIFY(prefs->ibPasswordWindow()->isVisible());
+        QVERIFY(prefs->ibPasswordTextField()->text().isEmpty());
+
+        Clock::setFixed(answeredAt);
+        prefs->ibPasswordTextField()->setText(typed);
+        prefs->passwordContinueButton()->click();
+
+        if (accepted) {
+            QCOMPARE(beeps_, 0);
+            QVERIFY(!prefs->ibPasswordWindow()->isVisible());
+            QCOMPARE(panels_.size(), 1);
+            QCOMPARE(panels_[0].value(kPanelMessageKey).toString(), kPanelMessageSlideShowFolder);
+            QCOMPARE(panels_[0].value(kPrefFolderNameKey).toString(), kPrefSlideShowPath);
+            QCOMPARE(panels_[0].value(kPanelSenderKey).value<QObject *>(),
+                     static_cast<QObject *>(prefs->selectFolderButton()));
+        } else {
+            QCOMPARE(beeps_, 2);
+            QVERIFY(prefs->ibPasswordWindow()->isVisible());
+            QVERIFY(prefs->ibPasswordTextField()->text().isEmpty());
+            QVERIFY(panels_.isEmpty());
+        }
+    }
+
+    void cancelledChoiceChangesNothing_data()
+    {
+        QTest::addColumn<QString>("how");
+        QTest::newRow("password cancelled") << u"password"_s;
+        QTest::newRow("password sheet closed by Escape") << u"escape"_s;
+        QTest::newRow("root panel cancelled") << u"root panel"_s;
+        QTest::newRow("movie panel cancelled") << u"movie panel"_s;
+    }
+    void cancelledChoiceChangesNothing()
+    {
+        QFETCH(QString, how);
+        const QString root = dir_->filePath(u"Store"_s);
+        QVERIFY(QDir().mkpath(root));
+        store_->setObject(root, kPrefSlideShowPath);
+        MyAliasKit::savePath(root, kPrefSlideShowPathAliasData, store_.get());
+        store_->setBool(true, kPrefSlideShowPathAliasDataIsValid);
+        const QVariantMap before = store_->persistentDomain();
+
+        auto delegate = makeDelegate();
+        PrefWindowController *prefs = delegate->prefWindow();
+        // A panel that would choose this, were it not cancelled.
+        panelPaths_ = {dir_->path()};
+        panelCode_ = kPanelReturnCancel;
+        if (how == u"password"_s || how == u"escape"_s) {
+            delegate->selectFolder(prefs->selectFolderButton());
+            prefs->ibPasswordTextField()->setText(AppDelegate::folderPassword());
+            if (how == u"password"_s) {
+                prefs->passwordCancelButton()->click();
+            } else {
+                prefs->ibPasswordWindow()->reject();
+            }
+            QVERIFY(!prefs->ibPasswordWindow()->isVisible());
+            QVERIFY(panels_.isEmpty());
+            // Continue after the sheet ended does nothing either.
+            delegate->continuePasswordWindow(prefs->passwordContinueButton());
+            QVERIFY(panels_.isEmpty());
+        } else if (how == u"root panel"_s) {
+            delegate->selectSlideShowFolder(prefs->selectFolderButton());
+            QCOMPARE(panels_.size(), 1);
+        } else {
+            delegate->selectItem(prefs->selectMovieButton());
+            QCOMPARE(panels_.size(), 1);
+        }
+        QCOMPARE(store_->persistentDomain(), before);
+    }
+
+    void chosenItemIsStoredWithItsAlias_data()
+    {
+        QTest::addColumn<bool>("folder");
+        QTest::newRow("photo-store root") << true;
+        QTest::newRow("movie file") << false;
+    }
+    void chosenItemIsStoredWithItsAlias()
+    {
+        QFETCH(bool, folder);
+        const QString pathKey = folder ? kPrefSlideShowPath : kPrefMoviePath;
+        const QString chosen = dir_->filePath(folder ? u"Photos 2026"_s : u"intro.mp4"_s);
+        QVERIFY(folder ? QDir().mkpath(chosen) : TestSupport::writeFile(chosen, "movie"));
+        // The previous choice, whose record must not survive the new one.
+        const QString previous = dir_->filePath(u"previous"_s);
+        QVERIFY(QDir().mkpath(previous));
+        store_->setObject(previous, pathKey);
+        MyAliasKit::savePath(previous, pathKey + kAliasDataSuffix, store_.get());
+
+        auto delegate = makeDelegate();
+        PrefWindowController *prefs = delegate->prefWindow();
+        panelCode_ = kPanelReturnOk;
+        panelPaths_ = {chosen};
+        if (folder) {
+            delegate->selectSlideShowFolder(prefs->selectFolderButton());
+        } else {
+            delegate->selectItem(prefs->selectMovieButton());
+        }
+        QCOMPARE(panels_.size(), 1);
+        QCOMPARE(panelStarts_[0], previous);
+        QCOMPARE(panels_[0].value(kPanelCanChooseFoldersKey).toBool(), folder);
+        QCOMPARE(panels_[0].value(kPanelCanChooseFilesKey).toBool(), !folder);
+        QCOMPARE(panels_[0].value(kPanelPromptKey).toString(), kPanelPromptSelect);
+        QCOMPARE(panels_[0].value(kPanelMessageKey).toString(),
+                 folder ? kPanelMessageSlideShowFolder : kPanelMessageMovie);
+
+        QCOMPARE(store_->stringForKey(pathKey), chosen);
+        QVERIFY(store_->boolForKey(pathKey + kAliasDataIsValidSuffix));
+        QString resolved;
+        QVERIFY(MyAliasKit::resolveAliasFromData(store_->dataForKey(pathKey + kAliasDataSuffix),
+                                                 &resolved));
+        QCOMPARE(resolved, chosen);
+    }
+
+    void transitionMenuStoresTheChoice_data()
+    {
+        QTest::addColumn<QString>("title");
+        QTest::addColumn<QString>("mode");
+        QTest::addColumn<QString>("style");
+        QTest::newRow("no effect")
+            << kNoTransitionEffect << kTransitionModeNone << kNoTransitionEffect;
+        QTest::newRow("random") << kTransitionMenuRandom << kTransitionModeRandom
+                                << kTransitionPush;
+        QTest::newRow("fixed") << kTransitionReveal << kTransitionModeFixed << kTransitionReveal;
+    }
+    void transitionMenuStoresTheChoice()
+    {
+        QFETCH(QString, title);
+        QFETCH(QString, mode);
+        QFETCH(QString, style);
+        store_->setObject(kTransitionPush, kPrefTransitionStyle);
+        store_->setObject(kTransitionModeFixed, kPrefUseTransitionMode);
+        QObject observer;
+        int posted = 0;
+        NotificationCenter::defaultCenter()->addObserver(
+            &observer, kSlideShowChangeTransitionStyle,
+            [&posted](const Notification &) { ++posted; });
+
+        auto delegate = makeDelegate();
+        QComboBox *popup = delegate->prefWindow()->ibTransitionPopupButton();
+        const int index = popup->findText(title);
+        QVERIFY(index >= 0);
+        popup->setCurrentIndex(index);
+        emit popup->activated(index);
+
+        QCOMPARE(store_->stringForKey(kPrefUseTransitionMode), mode);
+        QCOMPARE(store_->stringForKey(kPrefTransitionStyle), style);
+        QCOMPARE(posted, 1);
+        // Flushed: another reader of the file sees it at once.
+        Preferences reader(store_->filePath());
+        QCOMPARE(reader.stringForKey(kPrefUseTransitionMode), mode);
+    }
+
+    void randomKeepsTheFixedStyleForTheNextLaunch()
+    {
+        store_->setObject(kTransitionMoveIn, kPrefTransitionStyle);
+        {
+            auto delegate = makeDelegate();
+            QComboBox *popup = delegate->prefWindow()->ibTransitionPopupButton();
+            popup->setCurrentIndex(popup->findText(kTransitionMenuRandom));
+            emit popup->activated(popup->currentIndex());
+        }
+        // The next launch forces the choices again and builds the menu anew.
+        AppDelegate::forceTransitionChoices(*store_);
+        auto delegate = makeDelegate();
+        QComboBox *popup = delegate->prefWindow()->ibTransitionPopupButton();
+        QStringList items;
+        for (int i = 0; i < popup->count(); ++i) {
+            items << popup->itemText(i);
+        }
+        QCOMPARE(items, (QStringList{kTransitionMenuRandom, QString(), kNoTransitionEffect,
+                                     kTransitionFade, kTransitionMoveIn, kTransitionPush,
+                                     kTransitionReveal}));
+        // The empty item is a separator, not a choice.
+        QVERIFY(!(popup->model()->flags(popup->model()->index(1, 0)) & Qt::ItemIsSelectable));
+        QCOMPARE(popup->currentText(), kTransitionMoveIn);
+        QCOMPARE(store_->stringForKey(kPrefUseTransitionMode), kTransitionModeRandom);
+    }
+
+    void identifyReachesOnlyTheTaggedDisplay_data()
+    {
+        QTest::addColumn<QString>("command");
+        QTest::addColumn<int>("argument");
+        QTest::addColumn<QList<int>>("identified");
+        // Display 0 is the operator's screen and shows no slideshow window.
+        QTest::newRow("identify, tag 0") << u"doIdentify"_s << 0 << QList<int>{};
+        QTest::newRow("identify, tag 3") << u"doIdentify"_s << 3 << QList<int>{2};
+        QTest::newRow("identify, tag 4") << u"doIdentify"_s << 4 << QList<int>{3};
+        QTest::newRow("identify, tag 5") << u"doIdentify"_s << 5 << QList<int>{};
+        QTest::newRow("identify from no button") << u"notAButton"_s << 3 << QList<int>{};
+        QTest::newRow("stop, tag 2") << u"doStopSlideShow"_s << 2 << QList<int>{1};
+        QTest::newRow("identifyScreen 7") << u"identifyScreen"_s << 7 << QList<int>{};
+        QTest::newRow("identifyScreen 2") << u"identifyScreen"_s << 2 << QList<int>{2};
+        QTest::newRow("identifyScreen -1") << u"identifyScreen"_s << -1 << QList<int>{1, 2, 3};
+        QTest::newRow("identify all") << u"doIdentifyAll"_s << 0 << QList<int>{1, 2, 3};
+    }
+    void identifyReachesOnlyTheTaggedDisplay()
+    {
+        QFETCH(QString, command);
+        QFETCH(int, argument);
+        QFETCH(QList<int>, identified);
+        auto delegate = makeDelegate();
+        delegate->setupWindowControllers();
+        QCOMPARE(int(delegate->slideShowWindowControllerList().size()), kScreens);
+
+        QPushButton button;
+        button.setProperty(kTagProperty, argument);
+        QObject plain;
+        plain.setProperty(kTagProperty, argument);
+        if (command == u"doIdentify"_s) {
+            delegate->doIdentify(&button);
+        } else if (command == u"notAButton"_s) {
+            delegate->doIdentify(&plain);
+        } else if (command == u"doStopSlideShow"_s) {
+            delegate->doStopSlideShow(&button);
+        } else if (command == u"identifyScreen"_s) {
+            delegate->identifyScreen(argument);
+        } else {
+            delegate->doIdentifyAll(&button);
+        }
+        QList<int> shown;
+        for (const auto &display : delegate->slideShowWindowControllerList()) {
+            if (display->identifyWindow()->isVisible()) {
+                shown << display->screenIndex();
+            }
+        }
+        QCOMPARE(shown, identified);
+    }
+
+    void codeIsFoundInItsRoom_data()
+    {
+        QTest::addColumn<QString>("asked");
+        QTest::addColumn<QString>("answer");
+        QTest::newRow("as shown") << u"K123"_s << u"K123 (Room B)"_s;
+        QTest::newRow("other case, as passed in") << u"k123"_s << u"k123 (Room B)"_s;
+        QTest::newRow("not playing") << u"K999"_s << QString();
+        QTest::newRow("a prefix only") << u"K12"_s << QString();
+    }
+    void codeIsFoundInItsRoom()
+    {
+        QFETCH(QString, asked);
+        QFETCH(QString, answer);
+        store_->setObject(u"Room B"_s, u"prefNameOfDisplay2"_s);
+        auto delegate = makeDelegate();
+        delegate->setupWindowControllers();
+        const QString folder = makeCodeFolder(u"K123"_s);
+        QVERIFY(!folder.isEmpty());
+        NotificationCenter::defaultCenter()->postNotificationName(
+            kSlideShowParamChanged, QVariant(), {{kKeyScreenIndex, 1}, {kKeySourcePath, folder}});
+        QCOMPARE(delegate->slideShowWindowControllerList()[1]->sourcePath(), folder);
+
+        const std::optional<QString> room = delegate->getSlideshowWindowName(asked);
+        QCOMPARE(room.value_or(QString()), answer);
+        QCOMPARE(room.has_value(), !answer.isNull());
+    }
+
+    void doubleClickOffersTheRooms()
+    {
+        store_->setObject(u"Lobby"_s, u"prefNameOfDisplay2"_s);
+        const QString folder = makeCodeFolder(u"A77"_s);
+        QVERIFY(!folder.isEmpty());
+        auto delegate = makeDelegate();
+        delegate->setupWindowControllers();
+        delegate->openPrefs(nullptr);
+        PrefWindowController *prefs = delegate->prefWindow();
+        QVERIFY(prefs->isVisible());
+        QTableView *table = prefs->ibCustomerTableView();
+        QCOMPARE(table->model()->rowCount(), 1);
+
+        QObject observer;
+        QList<QVariantMap> played;
+        NotificationCenter::defaultCenter()->addObserver(
+            &observer, kSlideShowParamChanged,
+            [&played](const Notification &n) { played << n.userInfo; });
+        prefs->ibTabView()->setCurrentWidget(table->parentWidget());
+        table->setFocus();
+        table->selectRow(0);
+        // The table's double-click on the first row, as the view reports it.
+        emit table->doubleClicked(table->model()->index(0, 0));
+
+        SelectDisplayWindowController *chooser = delegate->selectDisplayWindowController();
+        QVERIFY(chooser);
+        QVERIFY(chooser->isVisible());
+        QCOMPARE(beeps_, 0);
+        QVERIFY(alerts_.isEmpty());
+        const QVariantList displays = chooser->displayList();
+        QCOMPARE(displays.size(), kScreens);
+        QCOMPARE(displays[1].toMap().value(kKeyDisplayName).toString(), u"2. Lobby"_s);
+        QCOMPARE(displays[2].toMap().value(kKeyDisplayName).toString(), u"Display #3"_s);
+        chooser->ibAcceptButton();
+        // The operator's screen cannot be chosen: the second display is offered first.
+        QCOMPARE(played.size(), 1);
+        QCOMPARE(played[0].value(kKeyScreenIndex).toInt(), 1);
+        QCOMPARE(played[0].value(kKeySourcePath).toString(), folder);
+    }
+
+    void doubleClickWithoutFocusOnlyBeeps()
+    {
+        QVERIFY(!makeCodeFolder(u"A77"_s).isEmpty());
+        auto delegate = makeDelegate();
+        delegate->setupWindowControllers();
+        delegate->openPrefs(nullptr);
+        PrefWindowController *prefs = delegate->prefWindow();
+        prefs->ibCustomerTableView()->selectRow(0);
+        prefs->ibTransitionPopupButton()->setFocus();
+        delegate->doDoubleClickOnTableView(prefs->ibCustomerTableView());
+        QCOMPARE(beeps_, 1);
+        QVERIFY(!delegate->selectDisplayWindowController());
+    }
+
+    void clickShowsTheCodesPhotos()
+    {
+        const QString folder = makeCodeFolder(u"C5"_s);
+        QVERIFY(!folder.isEmpty());
+        QImage photo(32, 24, QImage::Format_RGB32);
+        photo.fill(Qt::darkCyan);
+        QVERIFY(photo.save(folder + u"/one.jpg"_s));
+        QVERIFY(photo.save(folder + u"/two.jpg"_s));
+        QVERIFY(TestSupport::writeFile(folder + u"/C5.xml"_s, "<data><code>C5</code></data>"));
+        auto delegate = makeDelegate();
+        delegate->openPrefs(nullptr);
+        PrefWindowController *prefs = delegate->prefWindow();
+        auto *browser = prefs->findChild<MyImageBrowserViewController *>();
+        QVERIFY(browser);
+        QSignalSpy added(browser, &MyImageBrowserViewController::addingFinished);
+        QTableView *table = prefs->ibCustomerTableView();
+        table->selectRow(0);
+        emit table->clicked(table->model()->index(0, 0));
+        // The search starts from the event loop, the thumbnails on a worker.
+        QTRY_VERIFY(!added.isEmpty());
+        QTRY_COMPARE(browser->images().size(), 2);
+    }
 
 private:
-    OperatorDialogs testDialogs();
-    QString makeCodeFolder(const QString &code) const;
-    std::unique_ptr<AppDelegate> makeDelegate();
+    OperatorDialogs testDialogs()
+    {
+        OperatorDialogs dialogs;
+        dialogs.openPanel = [this](QWidget *, const QVariantMap &parameters, const QString &start,
+                                   const OperatorDialogs::PanelDone &done) {
+            panels_ << parameters;
+            panelStarts_ << start;
+            done(panelCode_, panelPaths_);
+        };
+        dialogs.alertSheet = [this](QWidget *, const QString &message, const QString &,
+                                    const QString &) {
+            alerts_ << message;
+        };
+        dialogs.beep = [this] {
+            ++beeps_;
+        };
+        dialogs.revealItem = [](const QString &) {
+        };
+        return dialogs;
+    }
+
+    QString makeCodeFolder(const QString &code) const
+    {
+        const QString root = dir_->filePath(u"Store"_s);
+        store_->setObject(root, kPrefSlideShowPath);
+        const QString folder = root + u'/' + getDailyFolderName(store_.get()) + u'/' + code;
+        return QDir().mkpath(folder) ? folder : QString();
+    }
+
+    std::unique_ptr<AppDelegate> makeDelegate()
+    {
+        auto delegate = std::make_unique<AppDelegate>();
+        delegate->setOperatorDialogs(testDialogs());
+        return delegate;
+    }
 
     std::unique_ptr<QTemporaryDir> dir_;
     std::unique_ptr<Preferences> store_;
@@ -73,470 +475,12 @@ private:
     QStringList panelPaths_;
 };
 
-void TestAppDelegateCommands::initTestCase()
-{
-    QStandardPaths::setTestModeEnabled(true);
-    QCOMPARE(QGuiApplication::screens().size(), kScreens);
-}
-
-void TestAppDelegateCommands::init()
-{
-    dir_ = std::make_unique<QTemporaryDir>();
-    QVERIFY(dir_->isValid());
-    store_ = std::make_unique<Preferences>(dir_->filePath(u"prefs.plist"_s));
-    Preferences::setStandardUserDefaults(store_.get());
-    AppDelegate::forceTransitionChoices(*store_);
-    store_->setInteger(1, kPrefIdentifyScreenInSeconds);
-    Clock::setFixed(QDateTime(QDate(2026, 12, 6), QTime(12, 0)));
-    beeps_ = 0;
-    panels_.clear();
-    panelStarts_.clear();
-    alerts_.clear();
-    panelCode_ = kPanelReturnCancel;
-    panelPaths_.clear();
-}
-
-void TestAppDelegateCommands::cleanup()
-{
-    Clock::reset();
-    Preferences::setStandardUserDefaults(nullptr);
-    store_.reset();
-}
-
-OperatorDialogs TestAppDelegateCommands::testDialogs()
-{
-    OperatorDialogs dialogs;
-    dialogs.openPanel = [this](QWidget *, const QVariantMap &parameters, const QString &start,
-                               const OperatorDialogs::PanelDone &done) {
-        panels_ << parameters;
-        panelStarts_ << start;
-        done(panelCode_, panelPaths_);
-    };
-    dialogs.alertSheet = [this](QWidget *, const QString &message, const QString &,
-                                const QString &) {
-        alerts_ << message;
-    };
-    dialogs.beep = [this] {
-        ++beeps_;
-    };
-    dialogs.revealItem = [](const QString &) {
-    };
-    return dialogs;
-}
-
-std::unique_ptr<AppDelegate> TestAppDelegateCommands::makeDelegate()
-{
-    auto delegate = std::make_unique<AppDelegate>();
-    delegate->setOperatorDialogs(testDialogs());
-    return delegate;
-}
-
-QString TestAppDelegateCommands::makeCodeFolder(const QString &code) const
-{
-    const QString root = dir_->filePath(u"Store"_s);
-    store_->setObject(root, kPrefSlideShowPath);
-    const QString folder = root + u'/' + getDailyFolderName(store_.get()) + u'/' + code;
-    return QDir().mkpath(folder) ? folder : QString();
-}
-
-void TestAppDelegateCommands::passwordIsTheDayWhenAnswered_data()
-{
-    QTest::addColumn<QDateTime>("openedAt");
-    QTest::addColumn<QDateTime>("answeredAt");
-    QTest::addColumn<QString>("typed");
-    QTest::addColumn<bool>("accepted");
-    const QDateTime noon(QDate(2026, 12, 6), QTime(12, 0));
-    const QDateTime beforeMidnight(QDate(2026, 12, 31), QTime(23, 59));
-    const QDateTime afterMidnight(QDate(2027, 1, 1), QTime(0, 1));
-    const QString prefix = kFolderPasswordPrefix;
-    QTest::newRow("today") << noon << noon << prefix + u"06"_s << true;
-    QTest::newRow("yesterday's day after midnight")
-        << beforeMidnight << afterMidnight << prefix + u"31"_s << false;
-    QTest::newRow("the new day after midnight")
-        << beforeMidnight << afterMidnight << prefix + u"01"_s << true;
-    // The photo day changes at 03:00; the password does not wait for it.
-    const QDateTime night(QDate(2026, 12, 7), QTime(1, 30));
-    QTest::newRow("calendar day at 01:30") << night << night << prefix + u"07"_s << true;
-    QTest::newRow("photo day at 01:30") << night << night << prefix + u"06"_s << false;
-    QTest::newRow("wrong prefix") << noon << noon << u"123406"_s << false;
-    QTest::newRow("empty") << noon << noon << QString() << false;
-}
-
-void TestAppDelegateCommands::passwordIsTheDayWhenAnswered()
-{
-    QFETCH(QDateTime, openedAt);
-    QFETCH(QDateTime, answeredAt);
-    QFETCH(QString, typed);
-    QFETCH(bool, accepted);
-    auto delegate = makeDelegate();
-    PrefWindowController *prefs = delegate->prefWindow();
-    Clock::setFixed(openedAt);
-    delegate->selectFolder(prefs->selectFolderButton());
-    QVERIFY(prefs->ibPasswordWindow()->isVisible());
-    QVERIFY(prefs->ibPasswordTextField()->text().isEmpty());
-
-    Clock::setFixed(answeredAt);
-    prefs->ibPasswordTextField()->setText(typed);
-    prefs->passwordContinueButton()->click();
-
-    if (accepted) {
-        QCOMPARE(beeps_, 0);
-        QVERIFY(!prefs->ibPasswordWindow()->isVisible());
-        QCOMPARE(panels_.size(), 1);
-        QCOMPARE(panels_[0].value(kPanelMessageKey).toString(), kPanelMessageSlideShowFolder);
-        QCOMPARE(panels_[0].value(kPrefFolderNameKey).toString(), kPrefSlideShowPath);
-        QCOMPARE(panels_[0].value(kPanelSenderKey).value<QObject *>(),
-                 static_cast<QObject *>(prefs->selectFolderButton()));
-    } else {
-        QCOMPARE(beeps_, 2);
-        QVERIFY(prefs->ibPasswordWindow()->isVisible());
-        QVERIFY(prefs->ibPasswordTextField()->text().isEmpty());
-        QVERIFY(panels_.isEmpty());
-    }
-}
-
-void TestAppDelegateCommands::cancelledChoiceChangesNothing_data()
-{
-    QTest::addColumn<QString>("how");
-    QTest::newRow("password cancelled") << u"password"_s;
-    QTest::newRow("password sheet closed by Escape") << u"escape"_s;
-    QTest::newRow("root panel cancelled") << u"root panel"_s;
-    QTest::newRow("movie panel cancelled") << u"movie panel"_s;
-}
-
-void TestAppDelegateCommands::cancelledChoiceChangesNothing()
-{
-    QFETCH(QString, how);
-    const QString root = dir_->filePath(u"Store"_s);
-    QVERIFY(QDir().mkpath(root));
-    store_->setObject(root, kPrefSlideShowPath);
-    MyAliasKit::savePath(root, kPrefSlideShowPathAliasData, store_.get());
-    store_->setBool(true, kPrefSlideShowPathAliasDataIsValid);
-    const QVariantMap before = store_->persistentDomain();
-
-    auto delegate = makeDelegate();
-    PrefWindowController *prefs = delegate->prefWindow();
-    // A panel that would choose this, were it not cancelled.
-    panelPaths_ = {dir_->path()};
-    panelCode_ = kPanelReturnCancel;
-    if (how == u"password"_s || how == u"escape"_s) {
-        delegate->selectFolder(prefs->selectFolderButton());
-        prefs->ibPasswordTextField()->setText(AppDelegate::folderPassword());
-        if (how == u"password"_s) {
-            prefs->passwordCancelButton()->click();
-        } else {
-            prefs->ibPasswordWindow()->reject();
-        }
-        QVERIFY(!prefs->ibPasswordWindow()->isVisible());
-        QVERIFY(panels_.isEmpty());
-        // Continue after the sheet ended does nothing either.
-        delegate->continuePasswordWindow(prefs->passwordContinueButton());
-        QVERIFY(panels_.isEmpty());
-    } else if (how == u"root panel"_s) {
-        delegate->selectSlideShowFolder(prefs->selectFolderButton());
-        QCOMPARE(panels_.size(), 1);
-    } else {
-        delegate->selectItem(prefs->selectMovieButton());
-        QCOMPARE(panels_.size(), 1);
-    }
-    QCOMPARE(store_->persistentDomain(), before);
-}
-
-void TestAppDelegateCommands::chosenItemIsStoredWithItsAlias_data()
-{
-    QTest::addColumn<bool>("folder");
-    QTest::newRow("photo-store root") << true;
-    QTest::newRow("movie file") << false;
-}
-
-void TestAppDelegateCommands::chosenItemIsStoredWithItsAlias()
-{
-    QFETCH(bool, folder);
-    const QString pathKey = folder ? kPrefSlideShowPath : kPrefMoviePath;
-    const QString chosen = dir_->filePath(folder ? u"Photos 2026"_s : u"intro.mp4"_s);
-    QVERIFY(folder ? QDir().mkpath(chosen) : TestSupport::writeFile(chosen, "movie"));
-    // The previous choice, whose record must not survive the new one.
-    const QString previous = dir_->filePath(u"previous"_s);
-    QVERIFY(QDir().mkpath(previous));
-    store_->setObject(previous, pathKey);
-    MyAliasKit::savePath(previous, pathKey + kAliasDataSuffix, store_.get());
-
-    auto delegate = makeDelegate();
-    PrefWindowController *prefs = delegate->prefWindow();
-    panelCode_ = kPanelReturnOk;
-    panelPaths_ = {chosen};
-    if (folder) {
-        delegate->selectSlideShowFolder(prefs->selectFolderButton());
-    } else {
-        delegate->selectItem(prefs->selectMovieButton());
-    }
-    QCOMPARE(panels_.size(), 1);
-    QCOMPARE(panelStarts_[0], previous);
-    QCOMPARE(panels_[0].value(kPanelCanChooseFoldersKey).toBool(), folder);
-    QCOMPARE(panels_[0].value(kPanelCanChooseFilesKey).toBool(), !folder);
-    QCOMPARE(panels_[0].value(kPanelPromptKey).toString(), kPanelPromptSelect);
-    QCOMPARE(panels_[0].value(kPanelMessageKey).toString(),
-             folder ? kPanelMessageSlideShowFolder : kPanelMessageMovie);
-
-    QCOMPARE(store_->stringForKey(pathKey), chosen);
-    QVERIFY(store_->boolForKey(pathKey + kAliasDataIsValidSuffix));
-    QString resolved;
-    QVERIFY(MyAliasKit::resolveAliasFromData(store_->dataForKey(pathKey + kAliasDataSuffix),
-                                             &resolved));
-    QCOMPARE(resolved, chosen);
-
-    // Renamed behind the kiosk's back: found again through the record.
-    const QString renamed = dir_->filePath(folder ? u"Photos 2026 old"_s : u"intro-old.mp4"_s);
-    QVERIFY(QDir().rename(chosen, renamed));
-    if (folder) {
-        QVERIFY(validateFolderPrefWithParam(
-            {{kPrefFolderNameKey, pathKey},
-             {kPrefFolderAliasDataKey, pathKey + kAliasDataSuffix},
-             {kPrefFolderNameIsValidKey, pathKey + kAliasDataIsValidSuffix}},
-            store_.get()));
-        QCOMPARE(store_->stringForKey(pathKey), renamed);
-    } else {
-        QVERIFY(MyAliasKit::resolveAliasFromData(store_->dataForKey(pathKey + kAliasDataSuffix),
-                                                 &resolved));
-        QCOMPARE(resolved, renamed);
-    }
-}
-
-void TestAppDelegateCommands::transitionMenuStoresTheChoice_data()
-{
-    QTest::addColumn<QString>("title");
-    QTest::addColumn<QString>("mode");
-    QTest::addColumn<QString>("style");
-    QTest::newRow("no effect") << kNoTransitionEffect << kTransitionModeNone << kNoTransitionEffect;
-    QTest::newRow("random") << kTransitionMenuRandom << kTransitionModeRandom << kTransitionPush;
-    QTest::newRow("fixed") << kTransitionReveal << kTransitionModeFixed << kTransitionReveal;
-}
-
-void TestAppDelegateCommands::transitionMenuStoresTheChoice()
-{
-    QFETCH(QString, title);
-    QFETCH(QString, mode);
-    QFETCH(QString, style);
-    store_->setObject(kTransitionPush, kPrefTransitionStyle);
-    store_->setObject(kTransitionModeFixed, kPrefUseTransitionMode);
-    QObject observer;
-    int posted = 0;
-    NotificationCenter::defaultCenter()->addObserver(&observer, kSlideShowChangeTransitionStyle,
-                                                     [&posted](const Notification &) { ++posted; });
-
-    auto delegate = makeDelegate();
-    QComboBox *popup = delegate->prefWindow()->ibTransitionPopupButton();
-    const int index = popup->findText(title);
-    QVERIFY(index >= 0);
-    popup->setCurrentIndex(index);
-    emit popup->activated(index);
-
-    QCOMPARE(store_->stringForKey(kPrefUseTransitionMode), mode);
-    QCOMPARE(store_->stringForKey(kPrefTransitionStyle), style);
-    QCOMPARE(posted, 1);
-    // Flushed: another reader of the file sees it at once.
-    Preferences reader(store_->filePath());
-    QCOMPARE(reader.stringForKey(kPrefUseTransitionMode), mode);
-}
-
-void TestAppDelegateCommands::randomKeepsTheFixedStyleForTheNextLaunch()
-{
-    store_->setObject(kTransitionMoveIn, kPrefTransitionStyle);
-    {
-        auto delegate = makeDelegate();
-        QComboBox *popup = delegate->prefWindow()->ibTransitionPopupButton();
-        popup->setCurrentIndex(popup->findText(kTransitionMenuRandom));
-        emit popup->activated(popup->currentIndex());
-    }
-    // The next launch forces the choices again and builds the menu anew.
-    AppDelegate::forceTransitionChoices(*store_);
-    auto delegate = makeDelegate();
-    QComboBox *popup = delegate->prefWindow()->ibTransitionPopupButton();
-    QStringList items;
-    for (int i = 0; i < popup->count(); ++i) {
-        items << popup->itemText(i);
-    }
-    QCOMPARE(items,
-             (QStringList{kTransitionMenuRandom, QString(), kNoTransitionEffect, kTransitionFade,
-                          kTransitionMoveIn, kTransitionPush, kTransitionReveal}));
-    // The empty item is a separator, not a choice.
-    QVERIFY(!(popup->model()->flags(popup->model()->index(1, 0)) & Qt::ItemIsSelectable));
-    QCOMPARE(popup->currentText(), kTransitionMoveIn);
-    QCOMPARE(store_->stringForKey(kPrefUseTransitionMode), kTransitionModeRandom);
-}
-
-void TestAppDelegateCommands::identifyReachesOnlyTheTaggedDisplay_data()
-{
-    QTest::addColumn<QString>("command");
-    QTest::addColumn<int>("argument");
-    QTest::addColumn<QList<int>>("identified");
-    // Display 0 is the operator's screen and shows no slideshow window.
-    QTest::newRow("identify, tag 0") << u"doIdentify"_s << 0 << QList<int>{};
-    QTest::newRow("identify, tag 3") << u"doIdentify"_s << 3 << QList<int>{2};
-    QTest::newRow("identify, tag 4") << u"doIdentify"_s << 4 << QList<int>{3};
-    QTest::newRow("identify, tag 5") << u"doIdentify"_s << 5 << QList<int>{};
-    QTest::newRow("identify from no button") << u"notAButton"_s << 3 << QList<int>{};
-    QTest::newRow("stop, tag 2") << u"doStopSlideShow"_s << 2 << QList<int>{1};
-    QTest::newRow("identifyScreen 7") << u"identifyScreen"_s << 7 << QList<int>{};
-    QTest::newRow("identifyScreen 2") << u"identifyScreen"_s << 2 << QList<int>{2};
-    QTest::newRow("identifyScreen -1") << u"identifyScreen"_s << -1 << QList<int>{1, 2, 3};
-    QTest::newRow("identify all") << u"doIdentifyAll"_s << 0 << QList<int>{1, 2, 3};
-}
-
-void TestAppDelegateCommands::identifyReachesOnlyTheTaggedDisplay()
-{
-    QFETCH(QString, command);
-    QFETCH(int, argument);
-    QFETCH(QList<int>, identified);
-    auto delegate = makeDelegate();
-    delegate->setupWindowControllers();
-    QCOMPARE(int(delegate->slideShowWindowControllerList().size()), kScreens);
-
-    QPushButton button;
-    button.setProperty(kTagProperty, argument);
-    QObject plain;
-    plain.setProperty(kTagProperty, argument);
-    if (command == u"doIdentify"_s) {
-        delegate->doIdentify(&button);
-    } else if (command == u"notAButton"_s) {
-        delegate->doIdentify(&plain);
-    } else if (command == u"doStopSlideShow"_s) {
-        delegate->doStopSlideShow(&button);
-    } else if (command == u"identifyScreen"_s) {
-        delegate->identifyScreen(argument);
-    } else {
-        delegate->doIdentifyAll(&button);
-    }
-    QList<int> shown;
-    for (const auto &display : delegate->slideShowWindowControllerList()) {
-        if (display->identifyWindow()->isVisible()) {
-            shown << display->screenIndex();
-        }
-    }
-    QCOMPARE(shown, identified);
-}
-
-void TestAppDelegateCommands::codeIsFoundInItsRoom_data()
-{
-    QTest::addColumn<QString>("asked");
-    QTest::addColumn<QString>("answer");
-    QTest::newRow("as shown") << u"K123"_s << u"K123 (Room B)"_s;
-    QTest::newRow("other case, as passed in") << u"k123"_s << u"k123 (Room B)"_s;
-    QTest::newRow("not playing") << u"K999"_s << QString();
-    QTest::newRow("a prefix only") << u"K12"_s << QString();
-}
-
-void TestAppDelegateCommands::codeIsFoundInItsRoom()
-{
-    QFETCH(QString, asked);
-    QFETCH(QString, answer);
-    store_->setObject(u"Room B"_s, u"prefNameOfDisplay2"_s);
-    auto delegate = makeDelegate();
-    delegate->setupWindowControllers();
-    const QString folder = makeCodeFolder(u"K123"_s);
-    QVERIFY(!folder.isEmpty());
-    NotificationCenter::defaultCenter()->postNotificationName(
-        kSlideShowParamChanged, QVariant(), {{kKeyScreenIndex, 1}, {kKeySourcePath, folder}});
-    QCOMPARE(delegate->slideShowWindowControllerList()[1]->sourcePath(), folder);
-
-    const std::optional<QString> room = delegate->getSlideshowWindowName(asked);
-    QCOMPARE(room.value_or(QString()), answer);
-    QCOMPARE(room.has_value(), !answer.isNull());
-}
-
-void TestAppDelegateCommands::doubleClickOffersTheRooms()
-{
-    store_->setObject(u"Lobby"_s, u"prefNameOfDisplay2"_s);
-    const QString folder = makeCodeFolder(u"A77"_s);
-    QVERIFY(!folder.isEmpty());
-    auto delegate = makeDelegate();
-    delegate->setupWindowControllers();
-    delegate->openPrefs(nullptr);
-    PrefWindowController *prefs = delegate->prefWindow();
-    QVERIFY(prefs->isVisible());
-    QTableView *table = prefs->ibCustomerTableView();
-    QCOMPARE(table->model()->rowCount(), 1);
-
-    QObject observer;
-    QList<QVariantMap> played;
-    NotificationCenter::defaultCenter()->addObserver(
-        &observer, kSlideShowParamChanged,
-        [&played](const Notification &n) { played << n.userInfo; });
-    prefs->ibTabView()->setCurrentWidget(table->parentWidget());
-    table->setFocus();
-    table->selectRow(0);
-    // The table's double-click on the first row, as the view reports it.
-    emit table->doubleClicked(table->model()->index(0, 0));
-
-    SelectDisplayWindowController *chooser = delegate->selectDisplayWindowController();
-    QVERIFY(chooser);
-    QVERIFY(chooser->isVisible());
-    QCOMPARE(beeps_, 0);
-    QVERIFY(alerts_.isEmpty());
-    const QVariantList displays = chooser->displayList();
-    QCOMPARE(displays.size(), kScreens);
-    QCOMPARE(displays[1].toMap().value(kKeyDisplayName).toString(), u"2. Lobby"_s);
-    QCOMPARE(displays[2].toMap().value(kKeyDisplayName).toString(), u"Display #3"_s);
-    chooser->ibAcceptButton();
-    // The operator's screen cannot be chosen: the second display is offered first.
-    QCOMPARE(played.size(), 1);
-    QCOMPARE(played[0].value(kKeyScreenIndex).toInt(), 1);
-    QCOMPARE(played[0].value(kKeySourcePath).toString(), folder);
-}
-
-void TestAppDelegateCommands::doubleClickWithoutFocusOnlyBeeps()
-{
-    QVERIFY(!makeCodeFolder(u"A77"_s).isEmpty());
-    auto delegate = makeDelegate();
-    delegate->setupWindowControllers();
-    delegate->openPrefs(nullptr);
-    PrefWindowController *prefs = delegate->prefWindow();
-    prefs->ibCustomerTableView()->selectRow(0);
-    prefs->ibTransitionPopupButton()->setFocus();
-    delegate->doDoubleClickOnTableView(prefs->ibCustomerTableView());
-    QCOMPARE(beeps_, 1);
-    QVERIFY(!delegate->selectDisplayWindowController());
-}
-
-void TestAppDelegateCommands::clickShowsTheCodesPhotos()
-{
-    const QString folder = makeCodeFolder(u"C5"_s);
-    QVERIFY(!folder.isEmpty());
-    QImage photo(32, 24, QImage::Format_RGB32);
-    photo.fill(Qt::darkCyan);
-    QVERIFY(photo.save(folder + u"/one.jpg"_s));
-    QVERIFY(photo.save(folder + u"/two.jpg"_s));
-    QVERIFY(TestSupport::writeFile(folder + u"/C5.xml"_s, "<data><code>C5</code></data>"));
-    auto delegate = makeDelegate();
-    delegate->openPrefs(nullptr);
-    PrefWindowController *prefs = delegate->prefWindow();
-    auto *browser = prefs->findChild<MyImageBrowserViewController *>();
-    QVERIFY(browser);
-    QSignalSpy added(browser, &MyImageBrowserViewController::addingFinished);
-    QTableView *table = prefs->ibCustomerTableView();
-    table->selectRow(0);
-    emit table->clicked(table->model()->index(0, 0));
-    // The search starts from the event loop, the thumbnails on a worker.
-    QTRY_VERIFY(!added.isEmpty());
-    QTRY_COMPARE(browser->images().size(), 2);
-}
-
 int main(int argc, char **argv)
 {
-    // Four displays from the offscreen platform's configuration.
     QTemporaryDir configDir;
-    const QString config = configDir.filePath(u"screens.json"_s);
-    QByteArray screens;
-    for (int i = 0; i < kScreens; ++i) {
-        screens += QByteArray(i ? "," : "") + "{\"name\":\"K" + QByteArray::number(i) +
-                   "\",\"x\":" + QByteArray::number(i * 800) +
-                   ",\"y\":0,\"width\":800,\"height\":600,\"logicalDpi\":96,"
-                   "\"logicalBaseDpi\":96,\"dpr\":1}";
-    }
-    if (!TestSupport::writeFile(config, "{\"screens\":[" + screens + "]}")) {
+    if (!TestSupport::useOffscreenScreens(configDir.path(), kScreens)) {
         return 1;
     }
-    qputenv("QT_QPA_PLATFORM", "offscreen:configfile=" + QFile::encodeName(config));
     QApplication app(argc, argv);
     TestAppDelegateCommands test;
     return QTest::qExec(&test, argc, argv);

@@ -49,6 +49,11 @@ private slots:
                    {{kPrefSlideShowPath, u"~/Store"_s}, {kPrefDaysToSaveLogs, 9}});
         writePlist(res.filePath(u"ForcedDefaultPrefs.plist"_s), {{kPrefDoShoutMode, true}});
         const QString file = res.filePath(u"prefs.plist"_s);
+        // Without the files nothing is registered, and nothing fails.
+        QTemporaryDir empty;
+        Preferences bare{QString()};
+        AppDelegate::setupFactoryDefaults(bare, bundleWith(empty.path()));
+        QVERIFY(bare.dictionaryRepresentation().isEmpty());
         for (int launch = 0; launch < 3; ++launch) {
             Preferences store(file);
             AppDelegate::setupFactoryDefaults(store, bundleWith(res.path()));
@@ -60,19 +65,6 @@ private slots:
             store.setBool(false, kPrefDoShoutMode);
             QVERIFY(store.synchronize());
         }
-    }
-
-    void missingFactoryFileStillEndsWithTransitionChoices()
-    {
-        QTemporaryDir res;
-        Preferences store{QString()};
-        AppDelegate::setupFactoryDefaults(store, bundleWith(res.path()));
-        QVERIFY(store.dictionaryRepresentation().isEmpty());
-        AppDelegate::forceTransitionChoices(store);
-        QCOMPARE(store.stringForKey(kPrefTransitionStyle), kTransitionFade);
-        QCOMPARE(store.stringArrayForKey(kPrefAvailTransitionStyles),
-                 (QStringList{u"No Transition Effect"_s, u"fade"_s, u"moveIn"_s, u"push"_s,
-                              u"reveal"_s}));
     }
 
     void transitionStyleIsCorrected_data()
@@ -98,6 +90,9 @@ private slots:
         }
         AppDelegate::forceTransitionChoices(store);
         QCOMPARE(store.stringForKey(kPrefTransitionStyle), expected);
+        QCOMPARE(store.stringArrayForKey(kPrefAvailTransitionStyles),
+                 (QStringList{u"No Transition Effect"_s, u"fade"_s, u"moveIn"_s, u"push"_s,
+                              u"reveal"_s}));
     }
 
     void screenIndexKeysAreResetForSevenDisplays()
@@ -135,16 +130,6 @@ private slots:
         QCOMPARE(relaunched.persistentDomain().keys(), QStringList{kPrefDaysToSaveLogs});
         QCOMPARE(relaunched.integerForKey(kPrefSortListTag), 1);
         QVERIFY(relaunched.stringForKey(PreferenceKeys::displayNameKey(1)).isNull());
-    }
-
-    void roleTableNamesTheKeysOfOneDisplay()
-    {
-        const QVariantMap roles = PreferenceKeys::roleTableForDisplay(2);
-        QCOMPARE(roles.size(), 13);
-        QCOMPARE(roles.value(kRoleSlideShowPathAliasDataIsValid).toString(),
-                 u"prefSlideShowPathAliasDataIsValid2"_s);
-        const QVariantMap triple = PreferenceKeys::tripleDescriptor(kPrefSlideShowPath);
-        QCOMPARE(triple.value(kPrefFolderAliasDataKey).toString(), u"prefSlideShowPathAliasData"_s);
     }
 
     void localFolderPathsFollowTheExecutableName()

@@ -55,13 +55,6 @@ private slots:
         store_->setObject(QStringList{u"pattern"_s}, kPrefPatternImageBaseNames);
     }
 
-    void cleanup()
-    {
-        bundle_.reset();
-        store_.reset();
-        dir_.reset();
-    }
-
     void patternSearchOrder_data()
     {
         QTest::addColumn<QStringList>("baseNames");

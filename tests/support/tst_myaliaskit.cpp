@@ -1,3 +1,4 @@
+#include "TestSupport.h"
 #include "platform/Preferences.h"
 #include "shell/CommonHeader.h"
 #include "support/FolderReference.h"
@@ -31,12 +32,7 @@ QVariantMap descriptor()
 
 bool makeItem(const QString &path, bool folder)
 {
-    if (folder) {
-        return QDir().mkpath(path);
-    }
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write("photo") == 5;
+    return folder ? QDir().mkpath(path) : TestSupport::writeFile(path, "photo");
 }
 
 bool moveItem(const QString &from, const QString &to)

@@ -1,4 +1,5 @@
 #include "StderrCapture.h"
+#include "TestSupport.h"
 
 #include "platform/Bundle.h"
 #include "platform/Clock.h"
@@ -146,10 +147,7 @@ private slots:
         QFETCH(QString, expected);
         QTemporaryDir dir;
         const QString path = dir.filePath(u"os-release"_s);
-        QFile file(path);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write(content);
-        file.close();
+        QVERIFY(TestSupport::writeFile(path, content));
         QCOMPARE(QXLogFileManager::osVersion(path), expected);
         QVERIFY(QXLogFileManager::osVersion(dir.filePath(u"missing"_s)).isEmpty());
     }

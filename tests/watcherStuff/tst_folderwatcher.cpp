@@ -65,23 +65,205 @@ class tst_FolderWatcher : public QObject
     Q_OBJECT
 
 private slots:
-    void init();
-    void cleanup();
+    void init()
+    {
+        dir = std::make_unique<QTemporaryDir>();
+        QVERIFY(dir->isValid());
+        QVERIFY(QDir().mkpath(folder(u"day"_s)));
+        watchPaths.clear();
+        center.addObserver(&observer, kWatcherItemChanged, [this](const Notification &n) {
+            watchPaths.append(n.userInfo.value(kKeyWatchPath).toString());
+        });
+    }
+    void cleanup()
+    {
+        center.removeObserver(&observer);
+        qunsetenv("OVRA_WATCHER_FORCE_POLLING");
+        dir.reset();
+    }
 
-    void burstNamesTheWatchedFolder_data();
-    void burstNamesTheWatchedFolder();
-    void newSubFolderIsWatched_data();
-    void newSubFolderIsWatched();
-    void pollingIsForcedByTheEnvironment();
-    void deletedFolderEndsTheWatch_data();
-    void deletedFolderEndsTheWatch();
-    void installationAnnouncesTheWatch();
-    void installationRefusesMissingFolder();
-    void kernelOverflowRescansAndReports();
-    void localFolderIsNotNetwork();
+    void burstNamesTheWatchedFolder_data()
+    {
+        QTest::addColumn<QString>("suffix");
+        QTest::newRow("plain") << QString();
+        QTest::newRow("trailing slash") << u"/"_s;
+    }
+    void burstNamesTheWatchedFolder()
+    {
+        QFETCH(QString, suffix);
+        const QString watched = folder(u"day"_s) + suffix;
+        auto w = watcher(watched);
+        QVERIFY(w->start());
+        QVERIFY(!w->isPolling());
+        for (const QString &name : {u"a.jpg"_s, u"b.jpg"_s, u"c.jpg"_s}) {
+            QVERIFY(TestSupport::writeFile(folder(u"day/"_s + name), "jpeg"));
+        }
+        QTRY_VERIFY(!watchPaths.isEmpty());
+        // Only the folder as it was given, never the new photos.
+        for (const QString &path : std::as_const(watchPaths)) {
+            QCOMPARE(path, watched);
+        }
+    }
+
+    void newSubFolderIsWatched_data()
+    {
+        QTest::addColumn<bool>("polling");
+        QTest::newRow("inotify") << false;
+        QTest::newRow("polling") << true;
+    }
+    void newSubFolderIsWatched()
+    {
+        QFETCH(bool, polling);
+        if (polling) {
+            qputenv("OVRA_WATCHER_FORCE_POLLING", "1");
+        }
+        auto w = watcher(folder(u"day"_s));
+        QSignalSpy baseline(w.get(), &FolderWatcher::pollingBaselineTaken);
+        QVERIFY(w->start());
+        QCOMPARE(w->isPolling(), polling);
+        if (polling) {
+            QVERIFY(baseline.wait());
+        }
+        QVERIFY(QDir().mkpath(folder(u"day/ABC/deeper"_s)));
+        QTRY_VERIFY(!watchPaths.isEmpty());
+        watchPaths.clear();
+        QVERIFY(TestSupport::writeFile(folder(u"day/ABC/deeper/IMG_1.jpg"_s), "jpeg"));
+        QTRY_VERIFY(!watchPaths.isEmpty());
+        QCOMPARE(watchPaths.first(), folder(u"day"_s));
+    }
+
+    void pollingIsForcedByTheEnvironment()
+    {
+        qputenv("OVRA_WATCHER_FORCE_POLLING", "1");
+        QVERIFY(FolderWatcher::pollingForced());
+        auto w = watcher(folder(u"day"_s) + u"/"_s);
+        QSignalSpy baseline(w.get(), &FolderWatcher::pollingBaselineTaken);
+        StderrCapture log;
+        QVERIFY(w->start());
+        QVERIFY(log.finish().contains(u"OVRA_WATCHER_FORCE_POLLING"_s));
+        QVERIFY(w->isPolling());
+        QVERIFY(baseline.wait());
+        QVERIFY(TestSupport::writeFile(folder(u"day/x.jpg"_s), "jpeg"));
+        QTRY_VERIFY(!watchPaths.isEmpty());
+        QCOMPARE(watchPaths.first(), folder(u"day/"_s));
+
+        qputenv("OVRA_WATCHER_FORCE_POLLING", "0");
+        QVERIFY(!FolderWatcher::pollingForced());
+    }
+
+    void deletedFolderEndsTheWatch_data() { newSubFolderIsWatched_data(); }
+    void deletedFolderEndsTheWatch()
+    {
+        QFETCH(bool, polling);
+        if (polling) {
+            qputenv("OVRA_WATCHER_FORCE_POLLING", "1");
+        }
+        QVERIFY(QDir().mkpath(folder(u"day/ABC"_s)));
+        auto w = watcher(folder(u"day"_s));
+        QSignalSpy baseline(w.get(), &FolderWatcher::pollingBaselineTaken);
+        QSignalSpy ended(w.get(), &FolderWatcher::ended);
+        QVERIFY(w->start());
+        if (polling) {
+            QVERIFY(baseline.wait());
+        }
+        QVERIFY(QDir(folder(u"day"_s)).removeRecursively());
+        QVERIFY(ended.wait());
+        QVERIFY(!w->isRunning());
+        // The removal itself was the last change reported.
+        QVERIFY(!watchPaths.isEmpty());
+
+        // A folder of the same name later is not watched, and the watcher can go.
+        QVERIFY(QDir().mkpath(folder(u"day"_s)));
+        QVERIFY(TestSupport::writeFile(folder(u"day/late.jpg"_s), "jpeg"));
+        QCoreApplication::processEvents();
+        QCOMPARE(ended.size(), 1);
+        w.reset();
+    }
+
+    void installationAnnouncesTheWatch()
+    {
+        QList<Notification> started;
+        center.addObserver(&observer, kWatcherStarted,
+                           [&started](const Notification &n) { started.append(n); });
+        QObject owner;
+        StderrCapture log;
+        FolderWatcher *installed = doInstallTheWatcher2(folder(u"day"_s), &owner, &center);
+        const QString text = log.finish();
+        QVERIFY(installed);
+        QCOMPARE(installed->parent(), &owner);
+        QVERIFY(installed->isRunning());
+        QVERIFY(text.contains(u"SUCCESS to FSEventStreamStart for path = ["_s + folder(u"day"_s)));
+        QCOMPARE(started.size(), 1);
+        QCOMPARE(started.first().userInfo.value(kKeyCFRunLoopRef).value<QObject *>(),
+                 QThread::currentThread());
+        QVERIFY(TestSupport::writeFile(folder(u"day/a.jpg"_s), "jpeg"));
+        // The kiosk's timing: delivered within the latency or the flush.
+        QTRY_VERIFY_WITH_TIMEOUT(!watchPaths.isEmpty(), 10000);
+    }
+
+    void installationRefusesMissingFolder()
+    {
+        QList<Notification> started;
+        center.addObserver(&observer, kWatcherStarted,
+                           [&started](const Notification &n) { started.append(n); });
+        QObject owner;
+        StderrCapture log;
+        QVERIFY(!doInstallTheWatcher2(folder(u"missing"_s), &owner, &center));
+        QVERIFY(!doInstallTheWatcher2(QString(), &owner, &center));
+        QVERIFY(log.finish().contains(u"FAILED to FSEventStreamStart for path = ["_s +
+                                      folder(u"missing"_s)));
+        QVERIFY(started.isEmpty());
+        QVERIFY(owner.children().isEmpty());
+    }
+
+    void kernelOverflowRescansAndReports()
+    {
+        const int limit = maxQueuedInotifyEvents();
+        if (limit <= 0 || limit > 20000) {
+            QSKIP("the kernel's inotify queue is too long to fill quickly");
+        }
+        auto w = watcher(folder(u"day"_s));
+        QVERIFY(w->start());
+        // No event loop runs meanwhile: the kernel's queue fills up, and the new
+        // folder's creation is among the dropped events.
+        QFile a(folder(u"day/a"_s));
+        QFile b(folder(u"day/b"_s));
+        QVERIFY(a.open(QIODevice::WriteOnly | QIODevice::Unbuffered));
+        QVERIFY(b.open(QIODevice::WriteOnly | QIODevice::Unbuffered));
+        for (int i = 0; i < limit; ++i) {
+            QVERIFY((i % 2 ? a : b).write("x", 1) == 1);
+        }
+        QVERIFY(QDir().mkpath(folder(u"day/late"_s)));
+        StdoutCapture out;
+        QTRY_VERIFY(!watchPaths.isEmpty());
+        const QString printed = out.finish();
+        QVERIFY2(printed.contains(u"REALLY BAD NEWS! The kernel dropped events.\n"
+                                  "Forcing a full rescan.\n"_s),
+                 qPrintable(printed));
+
+        // The rescan watches the folder whose creation went unseen.
+        QVERIFY(w->isRunning());
+        watchPaths.clear();
+        QVERIFY(TestSupport::writeFile(folder(u"day/late/IMG_1.jpg"_s), "jpeg"));
+        QTRY_VERIFY(!watchPaths.isEmpty());
+    }
+
+    void localFolderIsNotNetwork()
+    {
+        QVERIFY(!FolderWatcher::isNetworkFileSystem(folder(u"day"_s)));
+        QVERIFY(!FolderWatcher::isNetworkFileSystem(folder(u"missing"_s)));
+    }
 
 private:
-    std::unique_ptr<FolderWatcher> watcher(const QString &path);
+    std::unique_ptr<FolderWatcher> watcher(const QString &path)
+    {
+        std::unique_ptr<FolderWatcher> created = my_FSEventStreamCreate(path, &center);
+        if (created) {
+            created->timing = {50, 200, 100};
+        }
+        return created;
+    }
+
     QString folder(const QString &relative) const { return dir->filePath(relative); }
 
     std::unique_ptr<QTemporaryDir> dir;
@@ -89,211 +271,6 @@ private:
     QObject observer;
     QStringList watchPaths;
 };
-
-void tst_FolderWatcher::init()
-{
-    dir = std::make_unique<QTemporaryDir>();
-    QVERIFY(dir->isValid());
-    QVERIFY(QDir().mkpath(folder(u"day"_s)));
-    watchPaths.clear();
-    center.addObserver(&observer, kWatcherItemChanged, [this](const Notification &n) {
-        watchPaths.append(n.userInfo.value(kKeyWatchPath).toString());
-    });
-}
-
-void tst_FolderWatcher::cleanup()
-{
-    center.removeObserver(&observer);
-    qunsetenv("OVRA_WATCHER_FORCE_POLLING");
-    dir.reset();
-}
-
-std::unique_ptr<FolderWatcher> tst_FolderWatcher::watcher(const QString &path)
-{
-    std::unique_ptr<FolderWatcher> created = my_FSEventStreamCreate(path, &center);
-    if (created) {
-        created->timing = {50, 200, 100};
-    }
-    return created;
-}
-
-void tst_FolderWatcher::burstNamesTheWatchedFolder_data()
-{
-    QTest::addColumn<QString>("suffix");
-    QTest::newRow("plain") << QString();
-    QTest::newRow("trailing slash") << u"/"_s;
-}
-
-void tst_FolderWatcher::burstNamesTheWatchedFolder()
-{
-    QFETCH(QString, suffix);
-    const QString watched = folder(u"day"_s) + suffix;
-    auto w = watcher(watched);
-    QVERIFY(w->start());
-    QVERIFY(!w->isPolling());
-    for (const QString &name : {u"a.jpg"_s, u"b.jpg"_s, u"c.jpg"_s}) {
-        QVERIFY(TestSupport::writeFile(folder(u"day/"_s + name), "jpeg"));
-    }
-    QTRY_VERIFY(!watchPaths.isEmpty());
-    // Only the folder as it was given, never the new photos.
-    for (const QString &path : std::as_const(watchPaths)) {
-        QCOMPARE(path, watched);
-    }
-}
-
-void tst_FolderWatcher::newSubFolderIsWatched_data()
-{
-    QTest::addColumn<bool>("polling");
-    QTest::newRow("inotify") << false;
-    QTest::newRow("polling") << true;
-}
-
-void tst_FolderWatcher::newSubFolderIsWatched()
-{
-    QFETCH(bool, polling);
-    if (polling) {
-        qputenv("OVRA_WATCHER_FORCE_POLLING", "1");
-    }
-    auto w = watcher(folder(u"day"_s));
-    QSignalSpy baseline(w.get(), &FolderWatcher::pollingBaselineTaken);
-    QVERIFY(w->start());
-    QCOMPARE(w->isPolling(), polling);
-    if (polling) {
-        QVERIFY(baseline.wait());
-    }
-    QVERIFY(QDir().mkpath(folder(u"day/ABC/deeper"_s)));
-    QTRY_VERIFY(!watchPaths.isEmpty());
-    watchPaths.clear();
-    QVERIFY(TestSupport::writeFile(folder(u"day/ABC/deeper/IMG_1.jpg"_s), "jpeg"));
-    QTRY_VERIFY(!watchPaths.isEmpty());
-    QCOMPARE(watchPaths.first(), folder(u"day"_s));
-}
-
-void tst_FolderWatcher::pollingIsForcedByTheEnvironment()
-{
-    qputenv("OVRA_WATCHER_FORCE_POLLING", "1");
-    QVERIFY(FolderWatcher::pollingForced());
-    auto w = watcher(folder(u"day"_s) + u"/"_s);
-    QSignalSpy baseline(w.get(), &FolderWatcher::pollingBaselineTaken);
-    StderrCapture log;
-    QVERIFY(w->start());
-    QVERIFY(log.finish().contains(u"OVRA_WATCHER_FORCE_POLLING"_s));
-    QVERIFY(w->isPolling());
-    QVERIFY(baseline.wait());
-    QVERIFY(TestSupport::writeFile(folder(u"day/x.jpg"_s), "jpeg"));
-    QTRY_VERIFY(!watchPaths.isEmpty());
-    QCOMPARE(watchPaths.first(), folder(u"day/"_s));
-
-    qputenv("OVRA_WATCHER_FORCE_POLLING", "0");
-    QVERIFY(!FolderWatcher::pollingForced());
-}
-
-void tst_FolderWatcher::deletedFolderEndsTheWatch_data()
-{
-    newSubFolderIsWatched_data();
-}
-
-void tst_FolderWatcher::deletedFolderEndsTheWatch()
-{
-    QFETCH(bool, polling);
-    if (polling) {
-        qputenv("OVRA_WATCHER_FORCE_POLLING", "1");
-    }
-    QVERIFY(QDir().mkpath(folder(u"day/ABC"_s)));
-    auto w = watcher(folder(u"day"_s));
-    QSignalSpy baseline(w.get(), &FolderWatcher::pollingBaselineTaken);
-    QSignalSpy ended(w.get(), &FolderWatcher::ended);
-    QVERIFY(w->start());
-    if (polling) {
-        QVERIFY(baseline.wait());
-    }
-    QVERIFY(QDir(folder(u"day"_s)).removeRecursively());
-    QVERIFY(ended.wait());
-    QVERIFY(!w->isRunning());
-    // The removal itself was the last change reported.
-    QVERIFY(!watchPaths.isEmpty());
-
-    // A folder of the same name later is not watched, and the watcher can go.
-    QVERIFY(QDir().mkpath(folder(u"day"_s)));
-    QVERIFY(TestSupport::writeFile(folder(u"day/late.jpg"_s), "jpeg"));
-    QCoreApplication::processEvents();
-    QCOMPARE(ended.size(), 1);
-    w.reset();
-}
-
-void tst_FolderWatcher::installationAnnouncesTheWatch()
-{
-    QList<Notification> started;
-    center.addObserver(&observer, kWatcherStarted,
-                       [&started](const Notification &n) { started.append(n); });
-    QObject owner;
-    StderrCapture log;
-    FolderWatcher *installed = doInstallTheWatcher2(folder(u"day"_s), &owner, &center);
-    const QString text = log.finish();
-    QVERIFY(installed);
-    QCOMPARE(installed->parent(), &owner);
-    QVERIFY(installed->isRunning());
-    QVERIFY(text.contains(u"SUCCESS to FSEventStreamStart for path = ["_s + folder(u"day"_s)));
-    QCOMPARE(started.size(), 1);
-    QCOMPARE(started.first().userInfo.value(kKeyCFRunLoopRef).value<QObject *>(),
-             QThread::currentThread());
-    QVERIFY(TestSupport::writeFile(folder(u"day/a.jpg"_s), "jpeg"));
-    // The kiosk's timing: delivered within the latency or the flush.
-    QTRY_VERIFY_WITH_TIMEOUT(!watchPaths.isEmpty(), 10000);
-}
-
-void tst_FolderWatcher::installationRefusesMissingFolder()
-{
-    QList<Notification> started;
-    center.addObserver(&observer, kWatcherStarted,
-                       [&started](const Notification &n) { started.append(n); });
-    QObject owner;
-    StderrCapture log;
-    QVERIFY(!doInstallTheWatcher2(folder(u"missing"_s), &owner, &center));
-    QVERIFY(!doInstallTheWatcher2(QString(), &owner, &center));
-    QVERIFY(log.finish().contains(u"FAILED to FSEventStreamStart for path = ["_s +
-                                  folder(u"missing"_s)));
-    QVERIFY(started.isEmpty());
-    QVERIFY(owner.children().isEmpty());
-}
-
-void tst_FolderWatcher::kernelOverflowRescansAndReports()
-{
-    const int limit = maxQueuedInotifyEvents();
-    if (limit <= 0 || limit > 20000) {
-        QSKIP("the kernel's inotify queue is too long to fill quickly");
-    }
-    auto w = watcher(folder(u"day"_s));
-    QVERIFY(w->start());
-    // No event loop runs meanwhile: the kernel's queue fills up, and the new
-    // folder's creation is among the dropped events.
-    QFile a(folder(u"day/a"_s));
-    QFile b(folder(u"day/b"_s));
-    QVERIFY(a.open(QIODevice::WriteOnly | QIODevice::Unbuffered));
-    QVERIFY(b.open(QIODevice::WriteOnly | QIODevice::Unbuffered));
-    for (int i = 0; i < limit; ++i) {
-        QVERIFY((i % 2 ? a : b).write("x", 1) == 1);
-    }
-    QVERIFY(QDir().mkpath(folder(u"day/late"_s)));
-    StdoutCapture out;
-    QTRY_VERIFY(!watchPaths.isEmpty());
-    const QString printed = out.finish();
-    QVERIFY2(printed.contains(u"REALLY BAD NEWS! The kernel dropped events.\n"
-                              "Forcing a full rescan.\n"_s),
-             qPrintable(printed));
-
-    // The rescan watches the folder whose creation went unseen.
-    QVERIFY(w->isRunning());
-    watchPaths.clear();
-    QVERIFY(TestSupport::writeFile(folder(u"day/late/IMG_1.jpg"_s), "jpeg"));
-    QTRY_VERIFY(!watchPaths.isEmpty());
-}
-
-void tst_FolderWatcher::localFolderIsNotNetwork()
-{
-    QVERIFY(!FolderWatcher::isNetworkFileSystem(folder(u"day"_s)));
-    QVERIFY(!FolderWatcher::isNetworkFileSystem(folder(u"missing"_s)));
-}
 
 QTEST_GUILESS_MAIN(tst_FolderWatcher)
 #include "tst_folderwatcher.moc"

@@ -26,237 +26,221 @@ class tst_TodaysFolderWatch : public QObject
     Q_OBJECT
 
 private slots:
-    void init();
-    void cleanup();
+    void init()
+    {
+        QStandardPaths::setTestModeEnabled(true);
+        rig = std::make_unique<IntakeTestRig>();
+        QVERIFY(rig->isValid());
+        Clock::setFixed(kBeforeDayChange);
+        TodaysFolderWatchEnvironment environment;
+        environment.store = &rig->store;
+        environment.center = &rig->center;
+        environment.barcodeController = [this] {
+            return &rig->controller();
+        };
+        watch = std::make_unique<TodaysFolderWatch>(std::move(environment));
+        watch->timing = {50, 200, 100};
+        watch->reactivationDelayMs = 50;
+        watch->retryIntervalMs = 50;
+    }
+    void cleanup()
+    {
+        watch.reset();
+        rig->settle();
+        rig.reset();
+    }
 
-    void watchesTodaysFolder_data();
-    void watchesTodaysFolder();
-    void burstOfNotificationsReactivatesOnce();
-    void unpausedStreamStillReactivates();
-    void nothingScannedNothingReactivated();
-    void shoutModeReactivatesAllCodes();
-    void burstOfPhotosLeavesOneCodeInTheWorkingFolder();
-    void followsThePhotoDay();
-    void waitsForADayFolderThatIsNotThereYet();
-    void turnedOffNoLongerReacts();
+    void watchesTodaysFolder_data()
+    {
+        QTest::addColumn<bool>("root");
+        QTest::addColumn<bool>("dayFolder");
+        QTest::addColumn<QString>("logged");
+        QTest::newRow("watched") << true << true << u"SUCCESS to FSEventStreamStart"_s;
+        QTest::newRow("no root") << false << true << u"NEED to set preference for pathToWatch"_s;
+        QTest::newRow("no day folder")
+            << true << false << u"FAILED to install the watcher - folder does NOT exists?"_s;
+    }
+    void watchesTodaysFolder()
+    {
+        QFETCH(bool, root);
+        QFETCH(bool, dayFolder);
+        QFETCH(QString, logged);
+        if (!root) {
+            rig->store.removeObjectForKey(kPrefSlideShowPath);
+        }
+        if (dayFolder) {
+            QVERIFY(QDir().mkpath(rig->path(kDay)));
+        }
+        StderrCapture log;
+        watch->setupWatcher();
+        QVERIFY(log.finish().contains(logged));
+        QCOMPARE(watch->watchedFolder(), root && dayFolder ? watched(kDay) : QString());
+
+        // Installing again replaces the watch: one change still reacts once.
+        if (root && dayFolder) {
+            watch->setupWatcher();
+            rig->controller().fCurrentBarcode = u"A"_s;
+            QVERIFY(TestSupport::writeFile(rig->path(kDay + u"/A/a.jpg"_s), "jpeg"));
+            QTRY_COMPARE(watch->reactivationCount(), 1);
+        }
+    }
+
+    void burstOfNotificationsReactivatesOnce()
+    {
+        QVERIFY(QDir().mkpath(rig->path(kDay)));
+        rig->controller().fCurrentBarcode = u"A"_s;
+        watch->setupWatcher();
+        // Another watch's folder is not ours.
+        announce(watched(u"store"_s));
+        QVERIFY(!watch->reactivationPending());
+
+        for (int i = 0; i < 200; ++i) {
+            announce(watched(kDay));
+        }
+        QTRY_COMPARE(watch->reactivationCount(), 1);
+        QTRY_VERIFY(!watch->reactivationPending());
+        QCOMPARE(watch->reactivationCount(), 1);
+    }
+
+    void unpausedStreamStillReactivates()
+    {
+        QVERIFY(QDir().mkpath(rig->path(kDay)));
+        rig->controller().fCurrentBarcode = u"A"_s;
+        watch->reactivationMaxWaitMs = 200;
+        watch->setupWatcher();
+        QTimer stream;
+        connect(&stream, &QTimer::timeout, this, [this] { announce(watched(kDay)); });
+        stream.start(10);
+        // Changes that never pause still show what has come so far.
+        QTRY_VERIFY(watch->reactivationCount() >= 1);
+        stream.stop();
+
+        // And what came last is looked for once more, after the delay.
+        announce(watched(kDay));
+        const int count = watch->reactivationCount();
+        QVERIFY(watch->reactivationPending());
+        QTRY_COMPARE(watch->reactivationCount(), count + 1);
+        QTRY_VERIFY(!watch->reactivationPending());
+        QCOMPARE(watch->reactivationCount(), count + 1);
+    }
+
+    void nothingScannedNothingReactivated()
+    {
+        QVERIFY(QDir().mkpath(rig->path(kDay)));
+        watch->setupWatcher();
+        StderrCapture log;
+        announce(watched(kDay));
+        QTRY_VERIFY(!watch->reactivationPending());
+        QVERIFY(log.finish().contains(u"no current code: nothing to re-activate"_s));
+        QCOMPARE(watch->reactivationCount(), 0);
+    }
+
+    void shoutModeReactivatesAllCodes()
+    {
+        rig->store.setBool(true, kPrefDoShoutMode);
+        QVERIFY(rig->makePhoto(kDay + u"/A/a.jpg"_s));
+        QVERIFY(rig->makePhoto(kDay + u"/B/b.jpg"_s));
+        rig->controller().fCurrentBarcode = u"A"_s;
+        watch->setupWatcher();
+        announce(watched(kDay));
+        QTRY_COMPARE(watch->reactivationCount(), 1);
+        QCOMPARE(rig->controller().fCurrentBarcode, u"*"_s);
+        rig->settle();
+        QCOMPARE(rig->workingFolderEntries(), (QStringList{u"a.jpg"_s, u"b.jpg"_s}));
+    }
+
+    void burstOfPhotosLeavesOneCodeInTheWorkingFolder()
+    {
+        QVERIFY(rig->makePhoto(kDay + u"/A/old_1.jpg"_s));
+        QVERIFY(rig->makePhoto(kDay + u"/B/other_1.jpg"_s));
+        BarcodeEntryController &controller = rig->controller();
+        controller.fCurrentBarcode = u"A"_s;
+        controller.FindOvraFilesWithID(u"A"_s);
+        rig->settle();
+        QCOMPARE(rig->workingFolderEntries(), QStringList{u"old_1.jpg"_s});
+
+        watch->setupWatcher();
+        for (int i = 0; i < 200; ++i) {
+            QVERIFY(rig->makePhoto(kDay + u"/A/new_%1.jpg"_s.arg(i, 3, 10, QChar(u'0'))));
+        }
+        // The newest 40 of code A, all of them copied, nothing of code B.
+        const auto onlyNewPhotosOfA = [this] {
+            const QStringList entries = rig->workingFolderEntries();
+            return entries.size() == 40 && entries.filter(u"new_"_s).size() == 40;
+        };
+        QTRY_VERIFY(watch->reactivationCount() >= 1 && !watch->reactivationPending());
+        QTRY_VERIFY(onlyNewPhotosOfA());
+        rig->settle();
+        QTRY_VERIFY(!watch->reactivationPending());
+        rig->settle();
+        QVERIFY(onlyNewPhotosOfA());
+        QVERIFY(watch->reactivationCount() < 200);
+    }
+
+    void followsThePhotoDay()
+    {
+        QVERIFY(QDir().mkpath(rig->path(kDay)));
+        QVERIFY(QDir().mkpath(rig->path(kNextDay)));
+        watch->setFollowsPhotoDay(true);
+        QVERIFY(watch->followsPhotoDay());
+        QCOMPARE(watch->watchedFolder(), watched(kDay));
+        // Half an hour to 03:00, and a second past it.
+        QCOMPARE(TodaysFolderWatch::msecsToNextPhotoDay(), qint64(30 * 60 + 1) * 1000);
+
+        Clock::setFixed(kAfterDayChange);
+        QCOMPARE(TodaysFolderWatch::msecsToNextPhotoDay(), qint64(24 * 3600 - 4) * 1000);
+        watch->photoDayMayHaveChanged();
+        QCOMPARE(watch->watchedFolder(), watched(kNextDay));
+    }
+
+    void waitsForADayFolderThatIsNotThereYet()
+    {
+        QVERIFY(QDir().mkpath(rig->path(kDay)));
+        rig->controller().fCurrentBarcode = u"A"_s;
+        watch->setFollowsPhotoDay(true);
+        Clock::setFixed(kAfterDayChange);
+        watch->photoDayMayHaveChanged();
+        QCOMPARE(watch->watchedFolder(), QString());
+
+        // The day's first photo creates the folder: watched, and shown.
+        QVERIFY(rig->makePhoto(kNextDay + u"/A/first.jpg"_s));
+        QTRY_COMPARE(watch->watchedFolder(), watched(kNextDay));
+        QTRY_COMPARE(watch->reactivationCount(), 1);
+        rig->settle();
+        QCOMPARE(rig->workingFolderEntries(), QStringList{u"first.jpg"_s});
+
+        // Removed and back again: the watch ends, then starts again.
+        QVERIFY(QDir(rig->path(kNextDay)).removeRecursively());
+        QTRY_COMPARE(watch->watchedFolder(), QString());
+        QVERIFY(QDir().mkpath(rig->path(kNextDay)));
+        QTRY_COMPARE(watch->watchedFolder(), watched(kNextDay));
+    }
+
+    void turnedOffNoLongerReacts()
+    {
+        QVERIFY(QDir().mkpath(rig->path(kDay)));
+        rig->controller().fCurrentBarcode = u"A"_s;
+        watch->setFollowsPhotoDay(true);
+        QCOMPARE(watch->watchedFolder(), watched(kDay));
+        watch->setFollowsPhotoDay(false);
+        QCOMPARE(watch->watchedFolder(), QString());
+        announce(watched(kDay));
+        QVERIFY(!watch->reactivationPending());
+        QCOMPARE(watch->reactivationCount(), 0);
+    }
 
 private:
-    void announce(const QString &watchPath);
+    void announce(const QString &watchPath)
+    {
+        rig->center.postNotificationName(kWatcherItemChanged, QVariant(),
+                                         {{kKeyWatchPath, watchPath}});
+    }
+
     QString watched(const QString &relative) const { return rig->path(relative); }
 
     std::unique_ptr<IntakeTestRig> rig;
     std::unique_ptr<TodaysFolderWatch> watch;
 };
-
-void tst_TodaysFolderWatch::init()
-{
-    QStandardPaths::setTestModeEnabled(true);
-    rig = std::make_unique<IntakeTestRig>();
-    QVERIFY(rig->isValid());
-    Clock::setFixed(kBeforeDayChange);
-    TodaysFolderWatchEnvironment environment;
-    environment.store = &rig->store;
-    environment.center = &rig->center;
-    environment.barcodeController = [this] {
-        return &rig->controller();
-    };
-    watch = std::make_unique<TodaysFolderWatch>(std::move(environment));
-    watch->timing = {50, 200, 100};
-    watch->reactivationDelayMs = 50;
-    watch->retryIntervalMs = 50;
-}
-
-void tst_TodaysFolderWatch::cleanup()
-{
-    watch.reset();
-    rig->settle();
-    rig.reset();
-}
-
-void tst_TodaysFolderWatch::announce(const QString &watchPath)
-{
-    rig->center.postNotificationName(kWatcherItemChanged, QVariant(), {{kKeyWatchPath, watchPath}});
-}
-
-void tst_TodaysFolderWatch::watchesTodaysFolder_data()
-{
-    QTest::addColumn<bool>("root");
-    QTest::addColumn<bool>("dayFolder");
-    QTest::addColumn<QString>("logged");
-    QTest::newRow("watched") << true << true << u"SUCCESS to FSEventStreamStart"_s;
-    QTest::newRow("no root") << false << true << u"NEED to set preference for pathToWatch"_s;
-    QTest::newRow("no day folder")
-        << true << false << u"FAILED to install the watcher - folder does NOT exists?"_s;
-}
-
-void tst_TodaysFolderWatch::watchesTodaysFolder()
-{
-    QFETCH(bool, root);
-    QFETCH(bool, dayFolder);
-    QFETCH(QString, logged);
-    if (!root) {
-        rig->store.removeObjectForKey(kPrefSlideShowPath);
-    }
-    if (dayFolder) {
-        QVERIFY(QDir().mkpath(rig->path(kDay)));
-    }
-    StderrCapture log;
-    watch->setupWatcher();
-    QVERIFY(log.finish().contains(logged));
-    QCOMPARE(watch->watchedFolder(), root && dayFolder ? watched(kDay) : QString());
-
-    // Installing again replaces the watch: one change still reacts once.
-    if (root && dayFolder) {
-        watch->setupWatcher();
-        rig->controller().fCurrentBarcode = u"A"_s;
-        QVERIFY(TestSupport::writeFile(rig->path(kDay + u"/A/a.jpg"_s), "jpeg"));
-        QTRY_COMPARE(watch->reactivationCount(), 1);
-    }
-}
-
-void tst_TodaysFolderWatch::burstOfNotificationsReactivatesOnce()
-{
-    QVERIFY(QDir().mkpath(rig->path(kDay)));
-    rig->controller().fCurrentBarcode = u"A"_s;
-    watch->setupWatcher();
-    // Another watch's folder is not ours.
-    announce(watched(u"store"_s));
-    QVERIFY(!watch->reactivationPending());
-
-    for (int i = 0; i < 200; ++i) {
-        announce(watched(kDay));
-    }
-    QTRY_COMPARE(watch->reactivationCount(), 1);
-    QTRY_VERIFY(!watch->reactivationPending());
-    QCOMPARE(watch->reactivationCount(), 1);
-}
-
-void tst_TodaysFolderWatch::unpausedStreamStillReactivates()
-{
-    QVERIFY(QDir().mkpath(rig->path(kDay)));
-    rig->controller().fCurrentBarcode = u"A"_s;
-    watch->reactivationMaxWaitMs = 200;
-    watch->setupWatcher();
-    QTimer stream;
-    connect(&stream, &QTimer::timeout, this, [this] { announce(watched(kDay)); });
-    stream.start(10);
-    // Changes that never pause still show what has come so far.
-    QTRY_VERIFY(watch->reactivationCount() >= 1);
-    stream.stop();
-
-    // And what came last is looked for once more, after the delay.
-    announce(watched(kDay));
-    const int count = watch->reactivationCount();
-    QVERIFY(watch->reactivationPending());
-    QTRY_COMPARE(watch->reactivationCount(), count + 1);
-    QTRY_VERIFY(!watch->reactivationPending());
-    QCOMPARE(watch->reactivationCount(), count + 1);
-}
-
-void tst_TodaysFolderWatch::nothingScannedNothingReactivated()
-{
-    QVERIFY(QDir().mkpath(rig->path(kDay)));
-    watch->setupWatcher();
-    StderrCapture log;
-    announce(watched(kDay));
-    QTRY_VERIFY(!watch->reactivationPending());
-    QVERIFY(log.finish().contains(u"no current code: nothing to re-activate"_s));
-    QCOMPARE(watch->reactivationCount(), 0);
-}
-
-void tst_TodaysFolderWatch::shoutModeReactivatesAllCodes()
-{
-    rig->store.setBool(true, kPrefDoShoutMode);
-    QVERIFY(rig->makePhoto(kDay + u"/A/a.jpg"_s));
-    QVERIFY(rig->makePhoto(kDay + u"/B/b.jpg"_s));
-    rig->controller().fCurrentBarcode = u"A"_s;
-    watch->setupWatcher();
-    announce(watched(kDay));
-    QTRY_COMPARE(watch->reactivationCount(), 1);
-    QCOMPARE(rig->controller().fCurrentBarcode, u"*"_s);
-    rig->settle();
-    QCOMPARE(rig->workingFolderEntries(), (QStringList{u"a.jpg"_s, u"b.jpg"_s}));
-}
-
-void tst_TodaysFolderWatch::burstOfPhotosLeavesOneCodeInTheWorkingFolder()
-{
-    QVERIFY(rig->makePhoto(kDay + u"/A/old_1.jpg"_s));
-    QVERIFY(rig->makePhoto(kDay + u"/B/other_1.jpg"_s));
-    BarcodeEntryController &controller = rig->controller();
-    controller.fCurrentBarcode = u"A"_s;
-    controller.FindOvraFilesWithID(u"A"_s);
-    rig->settle();
-    QCOMPARE(rig->workingFolderEntries(), QStringList{u"old_1.jpg"_s});
-
-    watch->setupWatcher();
-    for (int i = 0; i < 200; ++i) {
-        QVERIFY(rig->makePhoto(kDay + u"/A/new_%1.jpg"_s.arg(i, 3, 10, QChar(u'0'))));
-    }
-    // The newest 40 of code A, all of them copied, nothing of code B.
-    const auto onlyNewPhotosOfA = [this] {
-        const QStringList entries = rig->workingFolderEntries();
-        return entries.size() == 40 && entries.filter(u"new_"_s).size() == 40;
-    };
-    QTRY_VERIFY(watch->reactivationCount() >= 1 && !watch->reactivationPending());
-    QTRY_VERIFY(onlyNewPhotosOfA());
-    rig->settle();
-    QTRY_VERIFY(!watch->reactivationPending());
-    rig->settle();
-    QVERIFY(onlyNewPhotosOfA());
-    QVERIFY(watch->reactivationCount() < 200);
-}
-
-void tst_TodaysFolderWatch::followsThePhotoDay()
-{
-    QVERIFY(QDir().mkpath(rig->path(kDay)));
-    QVERIFY(QDir().mkpath(rig->path(kNextDay)));
-    watch->setFollowsPhotoDay(true);
-    QVERIFY(watch->followsPhotoDay());
-    QCOMPARE(watch->watchedFolder(), watched(kDay));
-    // Half an hour to 03:00, and a second past it.
-    QCOMPARE(TodaysFolderWatch::msecsToNextPhotoDay(), qint64(30 * 60 + 1) * 1000);
-
-    Clock::setFixed(kAfterDayChange);
-    QCOMPARE(TodaysFolderWatch::msecsToNextPhotoDay(), qint64(24 * 3600 - 4) * 1000);
-    watch->photoDayMayHaveChanged();
-    QCOMPARE(watch->watchedFolder(), watched(kNextDay));
-}
-
-void tst_TodaysFolderWatch::waitsForADayFolderThatIsNotThereYet()
-{
-    QVERIFY(QDir().mkpath(rig->path(kDay)));
-    rig->controller().fCurrentBarcode = u"A"_s;
-    watch->setFollowsPhotoDay(true);
-    Clock::setFixed(kAfterDayChange);
-    watch->photoDayMayHaveChanged();
-    QCOMPARE(watch->watchedFolder(), QString());
-
-    // The day's first photo creates the folder: watched, and shown.
-    QVERIFY(rig->makePhoto(kNextDay + u"/A/first.jpg"_s));
-    QTRY_COMPARE(watch->watchedFolder(), watched(kNextDay));
-    QTRY_COMPARE(watch->reactivationCount(), 1);
-    rig->settle();
-    QCOMPARE(rig->workingFolderEntries(), QStringList{u"first.jpg"_s});
-
-    // Removed and back again: the watch ends, then starts again.
-    QVERIFY(QDir(rig->path(kNextDay)).removeRecursively());
-    QTRY_COMPARE(watch->watchedFolder(), QString());
-    QVERIFY(QDir().mkpath(rig->path(kNextDay)));
-    QTRY_COMPARE(watch->watchedFolder(), watched(kNextDay));
-}
-
-void tst_TodaysFolderWatch::turnedOffNoLongerReacts()
-{
-    QVERIFY(QDir().mkpath(rig->path(kDay)));
-    rig->controller().fCurrentBarcode = u"A"_s;
-    watch->setFollowsPhotoDay(true);
-    QCOMPARE(watch->watchedFolder(), watched(kDay));
-    watch->setFollowsPhotoDay(false);
-    QCOMPARE(watch->watchedFolder(), QString());
-    announce(watched(kDay));
-    QVERIFY(!watch->reactivationPending());
-    QCOMPARE(watch->reactivationCount(), 0);
-}
 
 QTEST_MAIN(tst_TodaysFolderWatch)
 #include "tst_todaysfolderwatch.moc"
