@@ -12,10 +12,12 @@
 
 #include <cerrno>
 #include <cstring>
+#include <utility>
 
 #include <fcntl.h>
 #include <sys/sendfile.h>
 #include <sys/stat.h>
+#include <time.h>
 #include <unistd.h>
 
 namespace {
@@ -46,8 +48,10 @@ struct Descriptor
     }
 };
 
+enum class CopyOutcome { Copied, Changed, Failed };
+
 // The kernel copies without a round trip through user space (as cp does).
-bool copyContents(int in, int out, off_t size)
+CopyOutcome copyContents(int in, int out, off_t size)
 {
     while (size > 0) {
         ssize_t n = ::copy_file_range(in, nullptr, out, nullptr, size_t(size), 0);
@@ -57,40 +61,97 @@ bool copyContents(int in, int out, off_t size)
         if (n < 0 && errno == EINTR) {
             continue;
         }
-        if (n <= 0) {
-            return n == 0; // the file got shorter meanwhile: what there was is copied
+        if (n < 0) {
+            return CopyOutcome::Failed;
+        }
+        if (n == 0) {
+            return CopyOutcome::Changed; // the file got shorter meanwhile
         }
         size -= n;
     }
-    return true;
+    return CopyOutcome::Copied;
+}
+
+bool sameVersion(const struct stat &a, const struct stat &b)
+{
+    return a.st_dev == b.st_dev && a.st_ino == b.st_ino && a.st_size == b.st_size &&
+           a.st_mtim.tv_sec == b.st_mtim.tv_sec && a.st_mtim.tv_nsec == b.st_mtim.tv_nsec &&
+           a.st_ctim.tv_sec == b.st_ctim.tv_sec && a.st_ctim.tv_nsec == b.st_ctim.tv_nsec;
+}
+
+// A photo rewritten in place while it is copied would give a mix or a
+// truncated copy: such a copy is made again, a few times, then refused.
+constexpr int kCopyAttempts = 5;
+// As the photo search: a photo changed within the last two seconds may still
+// be being written. Only once it is older does a change during the copy
+// always show in its modification time.
+constexpr qint64 kStillWrittenNs = 2'000'000'000;
+constexpr qint64 kEmptyFileWaitNs = 200'000'000;
+
+// File times come from the system clock, not from the kiosk's settable one.
+qint64 nsSinceModified(const struct stat &info)
+{
+    struct timespec now = {};
+    ::clock_gettime(CLOCK_REALTIME, &now);
+    return (qint64(now.tv_sec) - info.st_mtim.tv_sec) * 1'000'000'000 +
+           (now.tv_nsec - info.st_mtim.tv_nsec);
 }
 
 } // namespace
 
-bool copyFileNoReplace(const QString &source, const QString &destination, QString *error)
+bool copyFileNoReplace(const QString &source, const QString &destination, QString *error,
+                       bool mayBeBeingWritten)
 {
     const QByteArray from = QFile::encodeName(source);
     const QByteArray to = QFile::encodeName(destination);
     const QByteArray folder = QFile::encodeName(QFileInfo(destination).absolutePath());
-    Descriptor in{::open(from.constData(), O_RDONLY | O_CLOEXEC)};
-    struct stat info = {};
-    if (in.fd < 0 || ::fstat(in.fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-        *error = in.fd < 0 ? QString::fromLocal8Bit(std::strerror(errno))
-                           : QStringLiteral("not a regular file");
-        return false;
-    }
-    // Written unnamed, then linked in: a reader never sees half a photo, and
-    // linking fails when the name exists.
-    Descriptor out{::open(folder.constData(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600)};
-    if (out.fd < 0) {
-        QFile file(source); // a file system without unnamed files
-        const bool copied = file.copy(destination);
-        *error = file.errorString();
-        return copied;
-    }
-    if (!copyContents(in.fd, out.fd, info.st_size) || ::fchmod(out.fd, info.st_mode & 07777) != 0) {
-        *error = QString::fromLocal8Bit(std::strerror(errno));
-        return false;
+    Descriptor out{-1};
+    for (int attempt = 1;; ++attempt) {
+        Descriptor in{::open(from.constData(), O_RDONLY | O_CLOEXEC)};
+        struct stat info = {};
+        if (in.fd < 0 || ::fstat(in.fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+            *error = in.fd < 0 ? QString::fromLocal8Bit(std::strerror(errno))
+                               : QStringLiteral("not a regular file");
+            return false;
+        }
+        // A file truncated for rewriting shows its new size a moment before
+        // its new time: an empty photo is not trusted by its time alone.
+        const qint64 age = nsSinceModified(info);
+        const qint64 wait = info.st_size == 0 ? kEmptyFileWaitNs
+                            : age >= 0        ? kStillWrittenNs - age
+                                              : 0;
+        if (mayBeBeingWritten && wait > 0) {
+            if (attempt == kCopyAttempts) {
+                *error = QStringLiteral("the photo is still being written");
+                return false;
+            }
+            ::usleep(useconds_t(wait / 1000));
+            continue;
+        }
+        // Written unnamed, then linked in: a reader never sees half a photo,
+        // and linking fails when the name exists.
+        out.fd = ::open(folder.constData(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600);
+        if (out.fd < 0) {
+            QFile file(source); // a file system without unnamed files
+            const bool copied = file.copy(destination);
+            *error = file.errorString();
+            return copied;
+        }
+        const CopyOutcome copied = copyContents(in.fd, out.fd, info.st_size);
+        if (copied == CopyOutcome::Failed || ::fchmod(out.fd, info.st_mode & 07777) != 0) {
+            *error = QString::fromLocal8Bit(std::strerror(errno));
+            return false;
+        }
+        struct stat after = {};
+        if (copied == CopyOutcome::Copied && ::fstat(in.fd, &after) == 0 &&
+            sameVersion(info, after)) {
+            break;
+        }
+        ::close(std::exchange(out.fd, -1));
+        if (attempt == kCopyAttempts) {
+            *error = QStringLiteral("the photo kept changing while it was copied");
+            return false;
+        }
     }
     const QByteArray self = "/proc/self/fd/" + QByteArray::number(out.fd);
     if (::linkat(AT_FDCWD, self.constData(), AT_FDCWD, to.constData(), AT_SYMLINK_FOLLOW) != 0) {
@@ -177,7 +238,9 @@ int copyFoundImages(const ActivationCopyJob &job)
                 job.compositor ? job.compositor->applyOverlayToSourceItem(source) : QString();
             // Never overwrites: a second photo of the same name is refused.
             QString error;
-            if (copyFileNoReplace(composite.isEmpty() ? source : composite, destination, &error)) {
+            // A composite is this process's own finished file.
+            if (copyFileNoReplace(composite.isEmpty() ? source : composite, destination, &error,
+                                  composite.isEmpty())) {
                 ++count;
                 if (count == 1 && job.announce) {
                     job.announce();

@@ -34,8 +34,12 @@ int copyFoundImages(const ActivationCopyJob &job);
 bool resetWorkingFolder(const QString &path, QString *setAside = nullptr);
 
 // Copies source to destination, which must not exist yet (never replaced).
-// The file appears under its name only once it is complete.
-bool copyFileNoReplace(const QString &source, const QString &destination, QString *error);
+// The file appears under its name only once it is complete, and only as one
+// whole version of the source: a source that changes while it is copied is
+// copied again. With mayBeBeingWritten, a source changed within the last two
+// seconds is first waited for.
+bool copyFileNoReplace(const QString &source, const QString &destination, QString *error,
+                       bool mayBeBeingWritten = true);
 
 // The photos a previous activation left: "jpg" files, any case.
 int countExistingJpegs(const QString &folder);
