@@ -91,15 +91,25 @@ slideShowWindowController::StepOutcome slideShowWindowController::runStepBody(QS
         outcome.result = StepResult::NothingToShow;
         return outcome;
     }
-    outcome.path = slideShowQueue.getNextObject();
-    if (outcome.path.isEmpty()) {
-        outcome.result = StepResult::NothingToShow;
-        return outcome;
-    }
-    const QFileInfo info(outcome.path);
-    if (!info.exists() || info.isDir()) {
-        outcome.result = StepResult::Invalid;
-        return outcome;
+    // Photos deleted under a playing display are skipped within one step; when
+    // none is left the display halts as with an empty queue, instead of
+    // stepping through dead names without a pause.
+    const qsizetype queued = slideShowQueue.entries().size();
+    for (qsizetype tried = 1;; ++tried) {
+        outcome.path = slideShowQueue.getNextObject();
+        if (outcome.path.isEmpty()) {
+            outcome.result = StepResult::NothingToShow;
+            return outcome;
+        }
+        const QFileInfo info(outcome.path);
+        if (info.exists() && !info.isDir()) {
+            break;
+        }
+        OvraLog(kLogItemInvalid.arg(outcome.path));
+        if (tried >= queued) {
+            outcome.result = StepResult::EmptyQueue;
+            return outcome;
+        }
     }
     outcome.image = getNSImageFromFilePath(outcome.path, decodeSize);
     outcome.result = outcome.image.isNull() ? StepResult::Unreadable : StepResult::Show;
