@@ -1,0 +1,117 @@
+#include "TestSupport.h"
+#include "platform/PropertyList.h"
+#include "shell/CommonHeader.h"
+#include "support/QXLogFileManager.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <csignal>
+
+using namespace Qt::StringLiterals;
+
+// The real kiosk started into a broken environment: it says what is wrong,
+// keeps running, and stops cleanly when asked.
+class TestKioskFaults : public QObject
+{
+    Q_OBJECT
+private slots:
+    void startsDespiteTheFault_data();
+    void startsDespiteTheFault();
+};
+
+namespace {
+
+enum class Fault { LogFolderIsAFile, LogFileIsAFolder, DeadSessionBus, NoSessionBus };
+
+constexpr int kWaitMs = 20000;
+const QByteArray kLaunched = "applicationDidFinishLaunching...Done";
+
+} // namespace
+
+Q_DECLARE_METATYPE(Fault)
+
+void TestKioskFaults::startsDespiteTheFault_data()
+{
+    QTest::addColumn<Fault>("fault");
+    QTest::addColumn<QString>("expected"); // the log line that names the fault
+    QTest::newRow("log folder is a file")
+        << Fault::LogFolderIsAFile << kLogLogFolderCreateError.arg(QString());
+    QTest::newRow("log file is a folder") << Fault::LogFileIsAFolder << QString();
+    QTest::newRow("session bus socket is dead") << Fault::DeadSessionBus << kLogNoSessionBus;
+    QTest::newRow("no session bus address") << Fault::NoSessionBus << kLogNoSessionBus;
+}
+
+void TestKioskFaults::startsDespiteTheFault()
+{
+    QFETCH(Fault, fault);
+    QFETCH(QString, expected);
+    QTemporaryDir home;
+    QVERIFY(home.isValid());
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(u"HOME"_s, home.path());
+    env.insert(u"XDG_CONFIG_HOME"_s, home.filePath(u".config"_s));
+    env.insert(u"XDG_DATA_HOME"_s, home.filePath(u".local/share"_s));
+    env.insert(u"XDG_CACHE_HOME"_s, home.filePath(u".cache"_s));
+    env.insert(u"QT_QPA_PLATFORM"_s, u"offscreen"_s);
+    env.remove(u"DISPLAY"_s); // nor may the bus library start a bus of its own through X
+    env.remove(u"XDG_RUNTIME_DIR"_s);
+
+    const QString logFolder = home.filePath(u"Library/Logs/Ovra"_s);
+    switch (fault) {
+    case Fault::LogFolderIsAFile:
+        QVERIFY(TestSupport::writeFile(logFolder, "not a folder"));
+        break;
+    case Fault::LogFileIsAFolder: {
+        const QString logFile = QXLogFileManager::logFilePath(logFolder, u"ovra-videowall"_s);
+        QVERIFY(QDir().mkpath(logFile));
+        expected = kLogCannotOpenLogFile.arg(logFile, QString());
+        break;
+    }
+    case Fault::DeadSessionBus:
+        env.insert(u"DBUS_SESSION_BUS_ADDRESS"_s,
+                   u"unix:path="_s + home.filePath(u"no-bus-here"_s));
+        break;
+    case Fault::NoSessionBus:
+        env.remove(u"DBUS_SESSION_BUS_ADDRESS"_s);
+        break;
+    }
+    const bool logToFile = fault == Fault::LogFolderIsAFile || fault == Fault::LogFileIsAFolder;
+    QVERIFY(QDir().mkpath(home.filePath(u".config/ovra-videowall"_s)));
+    QVERIFY(PropertyList::writeFileAtomically(
+        home.filePath(u".config/ovra-videowall/org.ovra.VideoWall.plist"_s),
+        QVariantMap{{kPrefRedirectNSLogToFile, logToFile},
+                    {u"prefSlideShowPath"_s, home.filePath(u"PhotoStore"_s)}}));
+    QVERIFY(QDir().mkpath(home.filePath(u"PhotoStore"_s)));
+
+    QProcess kiosk;
+    kiosk.setProcessEnvironment(env);
+    kiosk.start(QStringLiteral(OVRA_BUILD_BIN_DIR "/ovra-videowall"), {});
+    QVERIFY(kiosk.waitForStarted());
+    QByteArray log;
+    auto waitForLog = [&](const QByteArray &line) {
+        QElapsedTimer timer;
+        timer.start();
+        while (!log.contains(line) && !timer.hasExpired(kWaitMs) &&
+               kiosk.state() == QProcess::Running) {
+            kiosk.waitForReadyRead(200);
+            log += kiosk.readAllStandardError();
+        }
+        log += kiosk.readAllStandardError();
+        return log.contains(line);
+    };
+    QVERIFY2(waitForLog(kLaunched), log.constData());
+    QVERIFY2(waitForLog(expected.toUtf8()), log.constData());
+    // Still up a moment later: the fault was not fatal after all.
+    QVERIFY(!kiosk.waitForFinished(1500));
+    ::kill(pid_t(kiosk.processId()), SIGTERM);
+    QVERIFY(kiosk.waitForFinished(kWaitMs));
+    log += kiosk.readAllStandardError();
+    QVERIFY2(kiosk.exitStatus() == QProcess::NormalExit && kiosk.exitCode() == 0, log.constData());
+}
+
+QTEST_GUILESS_MAIN(TestKioskFaults)
+#include "tst_kioskfaults.moc"
