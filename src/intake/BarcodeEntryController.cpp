@@ -159,6 +159,9 @@ void BarcodeEntryController::handleAddStringToBufferNotification(const Notificat
             OvraLog(kLogResetTempBuffer);
         } else {
             _fTempBuffer.append(text);
+            if (_fTempBuffer.size() > kMaxBufferedCharacters) {
+                _fTempBuffer.remove(0, _fTempBuffer.size() - kMaxBufferedCharacters);
+            }
         }
     }
     resetTimer();

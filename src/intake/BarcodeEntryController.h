@@ -73,6 +73,9 @@ public:
     bool resignFirstResponder() const { return false; }
 
     QString fTempBuffer() const { return _fTempBuffer; }
+    // A stuck key or a flood keeps the buffer from ever timing out; only its
+    // newest characters are kept (a scanned address ends with the code).
+    static constexpr qsizetype kMaxBufferedCharacters = 1024;
     QString fNewBarcode() const { return _fNewBarcode; }
     bool timerIsPending() const { return fTimer.isActive(); }
 

@@ -75,9 +75,10 @@ QImage OverlayCompositor::overlayImage(const QString &path)
         info.size() == fCachedSize && !fCachedOverlay.isNull()) {
         return fCachedOverlay;
     }
-    QImageReader reader(path);
-    QImage overlay;
-    if (!reader.read(&overlay) || overlay.isNull()) {
+    // Through readImage: an overlay declaring more pixels than the allocation
+    // limit is refused before it is decoded.
+    const QImage overlay = readImage(path);
+    if (overlay.isNull()) {
         OvraLog(kLogOverlayUnreadable.arg(kSelf, kOperation, path));
         fCachedPath.clear();
         fCachedOverlay = QImage();

@@ -1,4 +1,5 @@
 #include "platform/PropertyList.h"
+#include "platform/PropertyListLimits.h"
 
 #include <QDateTime>
 #include <QFile>
@@ -36,13 +37,19 @@ QVariant dictToVariant(plist_t node)
     if (!it)
         return map;
     for (;;) {
-        char *key = nullptr;
         plist_t item = nullptr;
-        plist_dict_next_item(node, it, &key, &item);
-        if (!item) {
-            std::free(key);
+        // The key is read only once it is known to be one: libplist aborts on
+        // a binary list whose dictionary key is of another type.
+        plist_dict_next_item(node, it, nullptr, &item);
+        if (!item)
             break;
+        const plist_t keyNode = plist_dict_item_get_key(item);
+        if (!keyNode || plist_get_node_type(keyNode) != PLIST_KEY) {
+            std::free(it);
+            return {};
         }
+        char *key = nullptr;
+        plist_get_key_val(keyNode, &key);
         if (key)
             map.insert(QString::fromUtf8(key), toVariant(item));
         std::free(key);
@@ -201,6 +208,11 @@ QVariant fromXml(const QByteArray &xml, QString *error)
     if (xml.isEmpty() || xml.size() > std::numeric_limits<int32_t>::max() || !looksLikePlist(xml)) {
         if (error)
             *error = QStringLiteral("not a property list");
+        return {};
+    }
+    if (!withinParserLimits(xml)) {
+        if (error)
+            *error = QStringLiteral("the property list is nested too deep or too large");
         return {};
     }
     plist_t root = nullptr;

@@ -162,10 +162,11 @@ QImage readImage(const QString &path, QSize maxSize)
             QSize target = declared.scaled(box, Qt::KeepAspectRatio);
             target = target.expandedTo(QSize(1, 1));
             reader.setScaledSize(target);
-            // Only the JPEG decoder scales while decoding; other readers scale
-            // after (or while) decoding the declared size, which must fit.
+            // Only the JPEG decoder scales while decoding, and by 1/8 at most:
+            // a larger reduction still decodes at 1/8 first. Other readers
+            // decode the declared size, which must fit.
             if (isJpegFormat(reader.format())) {
-                decodeSize = target;
+                decodeSize = target.expandedTo(validationDecodeSize(declared));
             }
         }
     }

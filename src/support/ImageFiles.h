@@ -21,7 +21,7 @@ bool IsValidImageObject(const QString &path);
 
 // Reads an image upright (EXIF orientation applied). With a valid maxSize the
 // image is decoded scaled to fit inside it (never enlarged); JPEGs scale in the
-// decoder. Null when the file does not decode or would need more memory than
+// decoder, by 1/8 at most. Null when the file does not decode or would need more memory than
 // QImageReader::allocationLimit() allows, which is checked before decoding.
 QImage readImage(const QString &path, QSize maxSize = {});
 
