@@ -1,0 +1,365 @@
+#include "E2eKiosk.h"
+
+#include "platform/PropertyList.h"
+#include "support/PhotoStoreLayout.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QImageWriter>
+#include <QPainter>
+#include <QStandardPaths>
+#include <QTest>
+
+#include <csignal>
+
+using namespace Qt::StringLiterals;
+
+namespace E2e {
+
+bool poll(const std::function<bool()> &check, int timeoutMs)
+{
+    QElapsedTimer timer;
+    timer.start();
+    while (!check()) {
+        if (timer.hasExpired(timeoutMs)) {
+            return false;
+        }
+        QTest::qWait(100);
+    }
+    return true;
+}
+
+QString prefix()
+{
+    return qEnvironmentVariable("OVRA_E2E_PREFIX");
+}
+
+QString installed(const QString &relative)
+{
+    return prefix() + u'/' + relative;
+}
+
+bool writePhoto(const QString &path, const QColor &colour, const QSize &size,
+                const QDateTime &modified)
+{
+    QImage image(size, QImage::Format_RGB32);
+    image.fill(colour);
+    // A caption low in the frame, clear of the points the tests sample.
+    QPainter painter(&image);
+    QFont font = painter.font();
+    font.setPixelSize(size.height() / 12);
+    font.setBold(true);
+    painter.setFont(font);
+    painter.setPen(Qt::white);
+    painter.drawText(QRect(0, size.height() * 2 / 3, size.width(), size.height() / 6),
+                     Qt::AlignCenter, QFileInfo(path).completeBaseName());
+    painter.end();
+    QFile file(path);
+    return QDir().mkpath(QFileInfo(path).path()) && image.save(path, "JPEG", 90) &&
+           file.open(QIODevice::ReadWrite) &&
+           file.setFileTime(modified, QFileDevice::FileModificationTime);
+}
+
+bool near(QRgb pixel, const QColor &colour)
+{
+    constexpr int tolerance = 40;
+    return qAbs(qRed(pixel) - colour.red()) <= tolerance &&
+           qAbs(qGreen(pixel) - colour.green()) <= tolerance &&
+           qAbs(qBlue(pixel) - colour.blue()) <= tolerance;
+}
+
+bool showsPhotoCentred(const QImage &monitor, const QSize &photoSize, const QColor &colour)
+{
+    if (monitor.isNull()) {
+        return false;
+    }
+    const QSize fitted = photoSize.scaled(monitor.size(), Qt::KeepAspectRatio);
+    const QRect frame(
+        QPoint((monitor.width() - fitted.width()) / 2, (monitor.height() - fitted.height()) / 2),
+        fitted);
+    const QList<QPoint> inside{frame.center(), frame.topLeft() + QPoint(12, 12),
+                               frame.bottomRight() - QPoint(12, 12),
+                               frame.topRight() + QPoint(-12, 12)};
+    for (const QPoint &p : inside) {
+        if (!near(monitor.pixel(p), colour)) {
+            return false;
+        }
+    }
+    const QList<QPoint> beside{QPoint(frame.left() - 20, frame.center().y()),
+                               QPoint(frame.right() + 20, frame.center().y())};
+    for (const QPoint &p : beside) {
+        if (monitor.rect().contains(p) && near(monitor.pixel(p), colour)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+void saveScreenshot(const QImage &image, const QString &name)
+{
+    const QString dir = qEnvironmentVariable("OVRA_E2E_SCREENSHOT_DIR");
+    if (dir.isEmpty() || image.isNull() || !QDir().mkpath(dir)) {
+        return;
+    }
+    QImageWriter writer(dir + u'/' + name + u".png"_s, "png");
+    writer.setCompression(100); // Qt's scale: 100 is zlib's best
+    writer.write(
+        image.scaledToWidth(640, Qt::SmoothTransformation).convertToFormat(QImage::Format_RGB888));
+}
+
+} // namespace E2e
+
+E2eKiosk::E2eKiosk(int monitors) : screens_(std::make_unique<VirtualScreens>(monitors)) {}
+
+E2eKiosk::~E2eKiosk()
+{
+    quit();
+    // The log outlives the private home, beside the test, for a look after a failure.
+    QString name = QString::fromLatin1(QTest::currentTestFunction());
+    if (QTest::currentDataTag()) {
+        name += u'-' + QString::fromLatin1(QTest::currentDataTag()).replace(u' ', u'-');
+    }
+    QFile::remove(QCoreApplication::applicationDirPath() + u"/kiosk-"_s + name + u".log"_s);
+    QFile::copy(logPath(),
+                QCoreApplication::applicationDirPath() + u"/kiosk-"_s + name + u".log"_s);
+    if (bus_.state() != QProcess::NotRunning) {
+        bus_.terminate();
+        bus_.waitForFinished(3000);
+    }
+}
+
+bool E2eKiosk::setUp(QString *error)
+{
+    auto fail = [error](const QString &why) {
+        *error = why;
+        return false;
+    };
+    if (E2e::prefix().isEmpty() ||
+        !QFileInfo(E2e::installed(u"bin/ovra-videowall"_s)).isExecutable()) {
+        return fail(u"no installed kiosk (run through ctest: OVRA_E2E_PREFIX)"_s);
+    }
+    for (const QString &tool : {u"xdotool"_s, u"import"_s, u"dbus-daemon"_s}) {
+        if (QStandardPaths::findExecutable(tool).isEmpty()) {
+            return fail(tool + u" is not installed"_s);
+        }
+    }
+    if (!home_.isValid() || !screens_->start(error)) {
+        return false;
+    }
+    // A bus of its own: companion messages reach only this kiosk, never one
+    // of a test running beside it.
+    bus_.start(u"dbus-daemon"_s,
+               {u"--session"_s, u"--nofork"_s, u"--nopidfile"_s, u"--print-address=1"_s});
+    if (!bus_.waitForStarted() || !bus_.waitForReadyRead(10000)) {
+        return fail(u"dbus-daemon did not start"_s);
+    }
+    busAddress_ = QString::fromUtf8(bus_.readLine()).trimmed();
+    QDir().mkpath(home(u"run"_s));
+    QFile::setPermissions(home(u"run"_s),
+                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    return !busAddress_.isEmpty();
+}
+
+QString E2eKiosk::home(const QString &relative) const
+{
+    return relative.isEmpty() ? home_.path() : home_.filePath(relative);
+}
+
+QString E2eKiosk::dayFolder() const
+{
+    return storeRoot() + u'/' + getDailyFolderName2(u"yyyy-MM-dd"_s);
+}
+
+QProcessEnvironment E2eKiosk::environment() const
+{
+    QProcessEnvironment env = screens_->environment(QProcessEnvironment::systemEnvironment());
+    env.insert(u"HOME"_s, home());
+    env.insert(u"XDG_CONFIG_HOME"_s, home(u".config"_s));
+    env.insert(u"XDG_DATA_HOME"_s, home(u".local/share"_s));
+    env.insert(u"XDG_CACHE_HOME"_s, home(u".cache"_s));
+    env.insert(u"XDG_RUNTIME_DIR"_s, home(u"run"_s));
+    env.insert(u"DBUS_SESSION_BUS_ADDRESS"_s, busAddress_);
+    // The installed kiosk finds its resources by itself, as at a venue.
+    env.remove(u"OVRA_SHARE_DIR"_s);
+    env.remove(u"OVRA_LIBEXEC_DIR"_s);
+    env.remove(u"OVRA_SUPERVISOR"_s);
+    return env;
+}
+
+bool E2eKiosk::writePreferences(const QVariantMap &values)
+{
+    const QString folder = home(u".config/ovra-videowall"_s);
+    return QDir().mkpath(folder) &&
+           PropertyList::writeFileAtomically(folder + u"/org.ovra.VideoWall.plist"_s, values);
+}
+
+bool E2eKiosk::launch(QProcess &kiosk, const QProcessEnvironment &env) const
+{
+    kiosk.setProcessEnvironment(env);
+    kiosk.setStandardOutputFile(QProcess::nullDevice());
+    kiosk.setStandardErrorFile(logPath(), QIODevice::Append);
+    kiosk.start(E2e::installed(u"bin/ovra-videowall"_s), {});
+    return kiosk.waitForStarted();
+}
+
+QByteArray E2eKiosk::log() const
+{
+    QFile file(logPath());
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+bool E2eKiosk::waitForLog(const QByteArray &line, int count, int timeoutMs) const
+{
+    return E2e::poll([&] { return log().count(line) >= count; }, timeoutMs);
+}
+
+bool E2eKiosk::run(const QString &program, const QStringList &arguments, QByteArray *output,
+                   int timeoutMs) const
+{
+    QProcess tool;
+    tool.setProcessEnvironment(environment());
+    tool.start(program, arguments);
+    if (!tool.waitForFinished(timeoutMs)) {
+        tool.kill();
+        tool.waitForFinished();
+        return false;
+    }
+    if (output) {
+        *output = tool.readAllStandardOutput();
+    }
+    return tool.exitStatus() == QProcess::NormalExit && tool.exitCode() == 0;
+}
+
+bool E2eKiosk::notify(const QString &name, const QStringList &keyValues) const
+{
+    return run(E2e::installed(u"bin/ovra-notify"_s), QStringList{name} + keyValues);
+}
+
+QStringList E2eKiosk::visibleWindows() const
+{
+    QByteArray found;
+    // Exits 1 when nothing matches: an empty list.
+    run(u"xdotool"_s, {u"search"_s, u"--onlyvisible"_s, u"--class"_s, u"ovra-videowall"_s}, &found);
+    return QString::fromLatin1(found).split(u'\n', Qt::SkipEmptyParts);
+}
+
+QRect E2eKiosk::windowGeometry(const QString &window) const
+{
+    QByteArray shell;
+    if (window.isEmpty() ||
+        !run(u"xdotool"_s, {u"getwindowgeometry"_s, u"--shell"_s, window}, &shell)) {
+        return {};
+    }
+    QMap<QByteArray, int> values;
+    for (const QByteArray &line : shell.split('\n')) {
+        const qsizetype eq = line.indexOf('=');
+        if (eq > 0) {
+            values.insert(line.left(eq), line.mid(eq + 1).toInt());
+        }
+    }
+    return QRect(values.value("X"), values.value("Y"), values.value("WIDTH"),
+                 values.value("HEIGHT"));
+}
+
+QString E2eKiosk::windowOnMonitor(int index) const
+{
+    const QRect monitor = screens_->monitorGeometry(index);
+    for (const QString &window : visibleWindows()) {
+        const QRect frame = windowGeometry(window);
+        if (frame.isValid() && monitor.contains(frame.topLeft())) {
+            return window;
+        }
+    }
+    return QString();
+}
+
+bool E2eKiosk::click(const QPoint &at) const
+{
+    return run(u"xdotool"_s, {u"mousemove"_s, u"--sync"_s, QString::number(at.x()),
+                              QString::number(at.y()), u"click"_s, u"1"_s});
+}
+
+bool E2eKiosk::typeInto(const QString &window, const QStringList &keys) const
+{
+    // Focus first; then the keys through XTEST in one run (xdotool sends
+    // synthetic events, which Qt ignores, once it is given a window).
+    return !window.isEmpty() && run(u"xdotool"_s, {u"windowfocus"_s, u"--sync"_s, window}) &&
+           run(u"xdotool"_s, QStringList{u"key"_s, u"--delay"_s, u"20"_s} + keys);
+}
+
+bool E2eKiosk::typeCode(const QString &code) const
+{
+    QStringList keys;
+    for (const QChar c : code) {
+        keys.append(c);
+    }
+    keys.append(u"Return"_s);
+    return typeInto(windowOnMonitor(1), keys);
+}
+
+QImage E2eKiosk::grabMonitor(int index) const
+{
+    const QRect g = screens_->monitorGeometry(index);
+    const QString file = home(u"grab.bmp"_s);
+    const QString crop = u"%1x%2+%3+%4"_s.arg(g.width()).arg(g.height()).arg(g.x()).arg(g.y());
+    QProcess import;
+    import.start(u"import"_s, {u"-display"_s, screens_->display(), u"-window"_s, u"root"_s,
+                               u"-crop"_s, crop, u"+repage"_s, u"-depth"_s, u"8"_s, file});
+    if (!import.waitForFinished(E2e::kWaitMs) || import.exitCode() != 0) {
+        return {};
+    }
+    return QImage(file);
+}
+
+QStringList E2eKiosk::workingFolder() const
+{
+    return QDir(home(u"tmp/slideshowA"_s)).entryList(QDir::Files, QDir::Name);
+}
+
+QList<qint64> E2eKiosk::kioskPids() const
+{
+    const QString exe = QFileInfo(E2e::installed(u"bin/ovra-videowall"_s)).canonicalFilePath();
+    const QByteArray homeEntry = "HOME=" + home().toUtf8();
+    QList<qint64> pids;
+    for (const QString &entry : QDir(u"/proc"_s).entryList(QDir::Dirs)) {
+        bool number = false;
+        const qint64 pid = entry.toLongLong(&number);
+        if (!number || QFileInfo(u"/proc/%1/exe"_s.arg(pid)).symLinkTarget() != exe) {
+            continue;
+        }
+        QFile environ(u"/proc/%1/environ"_s.arg(pid));
+        if (environ.open(QIODevice::ReadOnly) &&
+            environ.readAll().split('\0').contains(homeEntry)) {
+            pids.append(pid);
+        }
+    }
+    return pids;
+}
+
+bool E2eKiosk::quit()
+{
+    bool clean = true;
+    if (kiosk_.state() != QProcess::NotRunning) {
+        kiosk_.terminate();
+        if (!kiosk_.waitForFinished(E2e::kWaitMs)) {
+            kiosk_.kill();
+            kiosk_.waitForFinished();
+        }
+        clean = kiosk_.exitStatus() == QProcess::NormalExit && kiosk_.exitCode() == 0;
+    }
+    // A relaunched kiosk is no child of ours; it is found by its home.
+    for (const qint64 pid : kioskPids()) {
+        ::kill(pid_t(pid), SIGTERM);
+    }
+    QElapsedTimer timer;
+    timer.start();
+    while (!kioskPids().isEmpty() && !timer.hasExpired(E2e::kWaitMs)) {
+        QTest::qWait(100);
+    }
+    for (const qint64 pid : kioskPids()) {
+        ::kill(pid_t(pid), SIGKILL);
+    }
+    return clean;
+}
