@@ -20,8 +20,9 @@ OVRAApplication::OVRAApplication(int &argc, char **argv) : QApplication(argc, ar
 bool OVRAApplication::notify(QObject *receiver, QEvent *event)
 {
     // A key press reaches its window first and is then forwarded to the focus
-    // widget; routing it at the window sees each key exactly once.
-    if (event->type() == QEvent::KeyPress && receiver->isWindowType()) {
+    // widget; routing it at the window sees each key exactly once. An open
+    // menu or pop-up list keeps its keys: Return there picks an item.
+    if (event->type() == QEvent::KeyPress && receiver->isWindowType() && !activePopupWidget()) {
         if (sendEvent(*static_cast<QKeyEvent *>(event), activeWindow())) {
             return true;
         }

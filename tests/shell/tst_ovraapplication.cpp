@@ -5,6 +5,8 @@
 
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QMenu>
+#include <QSignalSpy>
 #include <QTest>
 #include <QVBoxLayout>
 
@@ -101,6 +103,23 @@ private slots:
         QTest::keyClick(window.windowHandle(), Qt::Key_Space);
         QTest::keyClick(window.windowHandle(), Qt::Key_Left);
         QCOMPARE(buffered_, QStringList{u"\r"_s});
+    }
+
+    void openMenuKeepsItsKeys()
+    {
+        borderlessWindow window(QRect(0, 0, 400, 300));
+        window.show();
+        window.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        QMenu menu;
+        QAction *item = menu.addAction(u"Item"_s);
+        QSignalSpy triggered(item, &QAction::triggered);
+        menu.popup(QPoint(10, 10));
+        QVERIFY(QTest::qWaitForWindowExposed(&menu));
+        menu.setActiveAction(item);
+        QTest::keyClick(menu.windowHandle(), Qt::Key_Return);
+        QCOMPARE(triggered.count(), 1);
+        QVERIFY(buffered_.isEmpty());
     }
 
 private:
