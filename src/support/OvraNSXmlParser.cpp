@@ -90,6 +90,14 @@ bool OvraNSXmlParser::parse()
     return true;
 }
 
+bool OvraNSXmlParser::logVerbosely()
+{
+    // Three lines per element: a document of many small elements would
+    // otherwise take minutes and fill the log.
+    constexpr int maxVerboseLines = 600;
+    return mDoVerbose && mVerboseLines++ < maxVerboseLines;
+}
+
 void OvraNSXmlParser::abortWithError(const QString &description)
 {
     if (mReader) {
@@ -104,7 +112,7 @@ void OvraNSXmlParser::didStartElement(const QString &name, const QXmlStreamAttri
         abortWithError(kXmlErrorTooDeep.arg(kXmlMaxDepth));
         return;
     }
-    if (mDoVerbose) {
+    if (logVerbosely()) {
         OvraLog(kXmlLogStartElement.arg(kClassName, QStringLiteral("didStartElement"), name,
                                         attributesText(attributes)));
     }
@@ -147,7 +155,7 @@ void OvraNSXmlParser::foundCharacters(QStringView text)
         abortWithError(kXmlErrorTooMuchText.arg(kXmlMaxTextCharacters));
         return;
     }
-    if (mDoVerbose) {
+    if (logVerbosely()) {
         OvraLog(
             kXmlLogCharacters.arg(kClassName, QStringLiteral("foundCharacters"), text.toString()));
     }
@@ -163,7 +171,7 @@ void OvraNSXmlParser::didEndElement(const QString &name)
         // left in front of the next element's text.
         mCurrentStringValue.clear();
     }
-    if (mDoVerbose) {
+    if (logVerbosely()) {
         OvraLog(kXmlLogEndElement.arg(kClassName, QStringLiteral("didEndElement"), name,
                                       text.value_or(QString())));
     }

@@ -102,6 +102,8 @@ private:
     void parseErrorOccurred(const OvraXmlParserError &error);
     void abortWithError(const QString &description);
 
+    // Whether to write the next verbose line: a long document logs only its start.
+    bool logVerbosely();
     std::optional<QString> cleanText() const;
     bool isContainer(const QString &lowerName) const;
     static std::optional<QByteArray> readDocument(const QString &path, const QString &caller);
@@ -122,4 +124,5 @@ private:
     bool mParsed = false;
     int mDepth = 0;
     qsizetype mTextCharacters = 0;
+    int mVerboseLines = 0;
 };
