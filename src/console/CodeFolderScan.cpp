@@ -21,10 +21,9 @@ std::optional<QVariantMap> readCodeInfo(const QString &infoFilePath)
     return OvraNSXmlParser::testParser(infoFilePath);
 }
 
-QList<Folder> scanDayFolder(const QString &dayFolder, const InfoReader &reader,
-                            const QDateTime &now)
+QList<Candidate> listCodeFolders(const QString &dayFolder)
 {
-    QList<Folder> folders;
+    QList<Candidate> folders;
     QDir dir(dayFolder);
     if (!dir.isReadable()) {
         OvraLog(kLogScanBumpedIntoError);
@@ -33,26 +32,30 @@ QList<Folder> scanDayFolder(const QString &dayFolder, const InfoReader &reader,
     // Hidden entries are left out by not asking for them.
     const QFileInfoList entries =
         dir.entryInfoList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::NoSort);
-    const QString nowText = now.toString(Qt::ISODate);
+    folders.reserve(entries.size());
     for (const QFileInfo &info : entries) {
-        const QString path = info.absoluteFilePath();
-        const QString infoFile = codeInfoFilePath(path);
-        std::optional<QVariantMap> members = reader ? reader(infoFile) : readCodeInfo(infoFile);
-        if (!members) {
-            continue;
-        }
-        QVariantMap entry = *members;
-        entry.insert(kEntryCodeInfo, *members);
-        entry.insert(kEntryPathToXmlInfoFile, infoFile);
-        entry.insert(kEntryQty, kQtyNotCounted);
-        const QDateTime modified = info.lastModified();
-        const QDateTime created = info.birthTime();
-        entry.insert(kEntryContentModDate,
-                     modified.isValid() ? QVariant(modified) : QVariant(nowText));
-        entry.insert(kEntryCreateDate, created.isValid() ? QVariant(created) : QVariant(nowText));
-        folders.append({path, entry});
+        folders.append({info.absoluteFilePath(), info.lastModified(), info.birthTime()});
     }
     return folders;
+}
+
+std::optional<QVariantMap> makeEntry(const Candidate &folder, const InfoReader &reader,
+                                     const QString &nowText)
+{
+    const QString infoFile = codeInfoFilePath(folder.path);
+    std::optional<QVariantMap> members = reader ? reader(infoFile) : readCodeInfo(infoFile);
+    if (!members) {
+        return std::nullopt;
+    }
+    QVariantMap entry = *members;
+    entry.insert(kEntryCodeInfo, *members);
+    entry.insert(kEntryPathToXmlInfoFile, infoFile);
+    entry.insert(kEntryQty, kQtyNotCounted);
+    entry.insert(kEntryContentModDate,
+                 folder.modified.isValid() ? QVariant(folder.modified) : QVariant(nowText));
+    entry.insert(kEntryCreateDate,
+                 folder.created.isValid() ? QVariant(folder.created) : QVariant(nowText));
+    return entry;
 }
 
 qint64 countListPhotos(const QString &codeFolder)

@@ -19,6 +19,14 @@ using InfoReader = std::function<std::optional<QVariantMap>(const QString &infoF
 // The default reader: the XML reader with root key "data".
 std::optional<QVariantMap> readCodeInfo(const QString &infoFilePath);
 
+// A visible sub-folder of a day folder, with the dates its entry shows.
+struct Candidate
+{
+    QString path;
+    QDateTime modified; // invalid when the file system gives none
+    QDateTime created;
+};
+
 struct Folder
 {
     QString path;
@@ -26,13 +34,18 @@ struct Folder
     // "qty" ("-"), "contentModDate" and "createDate" ("codeStatus" is left to
     // the caller, which knows the displays).
     QVariantMap entry;
+    // The list row's id that the folder's photo count is addressed to.
+    quint64 id = 0;
 };
 
-// The visible sub-folders of dayFolder that have a readable code info file,
-// in directory order. A date the file system does not give is the text of
-// `now` (ISO 8601). A day folder that cannot be listed logs and lists nothing.
-QList<Folder> scanDayFolder(const QString &dayFolder, const InfoReader &reader,
-                            const QDateTime &now);
+// The visible sub-folders of dayFolder, in directory order. A day folder that
+// cannot be listed logs and lists nothing.
+QList<Candidate> listCodeFolders(const QString &dayFolder);
+
+// The entry of one code folder; no result when its info file is missing or
+// unreadable. nowText stands in for a date the file system does not give.
+std::optional<QVariantMap> makeEntry(const Candidate &folder, const InfoReader &reader,
+                                     const QString &nowText);
 
 // Entries of the folder (hidden ones included, no descent) that are regular
 // files with the extension "jpg" in any case. -1 when it cannot be listed.

@@ -4,6 +4,7 @@
 
 #include "ui_MainWindowController.h"
 
+#include "console/CodeListLoader.h"
 #include "console/CodeListModel.h"
 #include "console/CodeListSortProxy.h"
 #include "console/MainWindowDelegate.h"

@@ -15,6 +15,7 @@
 #include <memory>
 #include <optional>
 
+class CodeListLoader;
 class CodeListModel;
 class CodeListSortProxy;
 class MainWindowDelegate;
@@ -178,7 +179,6 @@ private:
     void fillVersionField();
     void onMainThread(std::function<void()> work);
     void applyScannedList(const QList<CodeFolderScan::Folder> &folders);
-    void startCounting(const QList<std::pair<quint64, QString>> &folders);
     void updateCountingLabel(int uncounted);
     void applySortOrder();
     void startCodeOnDisplay(const QVariantMap &info, const QString &sourcePath);
@@ -209,6 +209,9 @@ private:
     QString _fLastSelectedCode;
     std::atomic_bool fInsideScanning{false};
     int fCountTotal = 0;
-    // Declared last: destroyed first, waiting for the counters still running.
+    // Destroyed next to last, waiting for the counters still running...
     QThreadPool fCountPool;
+    // ...which the last scan's loader, destroyed first, tells to stop.
+    // Touched by scans only, which never overlap.
+    std::unique_ptr<CodeListLoader> fLoader;
 };

@@ -5,6 +5,7 @@
 
 #include "ui_MainWindowController.h"
 
+#include "console/CodeListLoader.h"
 #include "console/CodeListModel.h"
 #include "console/CodeListSortProxy.h"
 #include "console/MainWindowDelegate.h"
@@ -18,7 +19,6 @@
 
 #include <QFileInfo>
 #include <QThread>
-#include <QtConcurrent>
 
 namespace {
 const QString kSelf = QStringLiteral("MainWindowController");
@@ -31,21 +31,27 @@ bool MainWindowController::scanFolderAgain()
         OvraLog(kLogAnotherScanInProcess.arg(kSelf, QStringLiteral("scanFolderAgain")));
         return false;
     }
-    QList<CodeFolderScan::Folder> folders;
+    QList<CodeFolderScan::Candidate> candidates;
     const QString root = fStore->stringForKey(kPrefSlideShowPath);
     if (!root.isEmpty() && QFileInfo(root).isDir()) {
         const QString dayFolder = getShownDayFolder(fStore);
         if (!dayFolder.isEmpty()) {
-            folders =
-                CodeFolderScan::scanDayFolder(dayFolder, fEnvironment.readCodeInfo, Clock::now());
+            candidates = CodeFolderScan::listCodeFolders(dayFolder);
         }
     }
+    // Counts of a list that is no longer shown are not worth finishing.
+    fCountPool.clear();
+    // The previous scan's loader stops counting for a list about to be replaced.
+    fLoader = std::make_unique<CodeListLoader>(&fCountPool, fCodeList, fEnvironment.readCodeInfo);
+    const QList<CodeFolderScan::Folder> folders = fLoader->readFolders(candidates, Clock::now());
     if (QThread::currentThread() == thread()) {
         applyScannedList(folders);
     } else {
         QMetaObject::invokeMethod(
             this, [this, folders] { applyScannedList(folders); }, Qt::QueuedConnection);
     }
+    // Queued behind the list on the main thread, so no count comes before it.
+    fLoader->releaseCounts();
     fInsideScanning = false;
     return true;
 }
@@ -53,10 +59,9 @@ bool MainWindowController::scanFolderAgain()
 void MainWindowController::applyScannedList(const QList<CodeFolderScan::Folder> &folders)
 {
     QList<CodeListModel::Row> rows;
-    QList<std::pair<quint64, QString>> toCount;
     rows.reserve(folders.size());
     for (const CodeFolderScan::Folder &folder : folders) {
-        CodeListModel::Row row{CodeListModel::nextId(), folder.entry};
+        CodeListModel::Row row{folder.id, folder.entry};
         if (row.entry.contains(kKeyCode)) {
             const QString code = row.entry.value(kKeyCode).toString();
             std::optional<QString> status;
@@ -65,31 +70,13 @@ void MainWindowController::applyScannedList(const QList<CodeFolderScan::Folder> 
             }
             row.entry.insert(kKeyCodeStatus, status && !status->isEmpty() ? *status : code);
         }
-        toCount.append({row.id, folder.path});
         rows << row;
     }
     ui_->ibCustomerTableView->clearSelection();
+    fCountTotal = int(rows.size());
     fCodeList->setContent(rows);
-    startCounting(toCount);
-    emit codeListShown(int(rows.size()));
-}
-
-void MainWindowController::startCounting(const QList<std::pair<quint64, QString>> &folders)
-{
-    // Counts of a list that is no longer shown are not worth finishing.
-    fCountPool.clear();
-    fCountTotal = int(folders.size());
     updateCountingLabel(fCodeList->uncountedCount());
-    CodeListModel *list = fCodeList;
-    for (const auto &[id, path] : folders) {
-        (void)QtConcurrent::run(&fCountPool, [list, id = id, path = path] {
-            const qint64 count = CodeFolderScan::countListPhotos(path);
-            const QString qty = QString::number(qMax<qint64>(count, 0));
-            // The list sees either "-" or the whole count, and only on its thread.
-            QMetaObject::invokeMethod(
-                list, [list, id, qty] { list->setQty(id, qty); }, Qt::QueuedConnection);
-        });
-    }
+    emit codeListShown(int(rows.size()));
 }
 
 void MainWindowController::updateCountingLabel(int uncounted)

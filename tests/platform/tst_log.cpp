@@ -1,0 +1,85 @@
+#include "StderrCapture.h"
+
+#include "platform/Clock.h"
+#include "platform/Log.h"
+
+#include <QCoreApplication>
+#include <QRegularExpression>
+#include <QtTest>
+
+#include <sys/syscall.h>
+#include <thread>
+#include <unistd.h>
+
+class TestLog : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void cleanup() { Clock::reset(); }
+    void lineCarriesClockAppProcessAndThread_data();
+    void lineCarriesClockAppProcessAndThread();
+    void threadsWriteWholeLines();
+};
+
+void TestLog::lineCarriesClockAppProcessAndThread_data()
+{
+    QTest::addColumn<QDateTime>("now");
+    QTest::addColumn<QString>("stamp");
+    QTest::newRow("milliseconds") << QDateTime(QDate(2026, 12, 6), QTime(9, 5, 7, 42))
+                                  << QStringLiteral("2026-12-06 09:05:07.042");
+    QTest::newRow("last instant of a year")
+        << QDateTime(QDate(2026, 12, 31), QTime(23, 59, 59, 999))
+        << QStringLiteral("2026-12-31 23:59:59.999");
+    QTest::newRow("year below 1000") << QDateTime(QDate(987, 1, 2), QTime(3, 4, 5, 6))
+                                     << QStringLiteral("0987-01-02 03:04:05.006");
+}
+
+void TestLog::lineCarriesClockAppProcessAndThread()
+{
+    QFETCH(QDateTime, now);
+    QFETCH(QString, stamp);
+    Clock::setFixed(now);
+    qint64 otherThread = 0;
+    StderrCapture capture;
+    OvraLog(QStringLiteral("main thread"));
+    std::thread([&otherThread] {
+        otherThread = qint64(syscall(SYS_gettid));
+        OvraLog(QStringLiteral("other thread\n"));
+    }).join();
+    const QString prefix = stamp + QLatin1Char(' ') + QCoreApplication::applicationName() +
+                           QStringLiteral("[%1:").arg(getpid());
+    QCOMPARE(capture.finish(), prefix +
+                                   QStringLiteral("%1] main thread\n").arg(syscall(SYS_gettid)) +
+                                   prefix + QStringLiteral("%1] other thread\n").arg(otherThread));
+}
+
+void TestLog::threadsWriteWholeLines()
+{
+    constexpr int threads = 4;
+    constexpr int lines = 200;
+    StderrCapture capture;
+    std::vector<std::thread> writers;
+    for (int t = 0; t < threads; ++t) {
+        writers.emplace_back([t] {
+            for (int i = 0; i < lines; ++i) {
+                OvraLog(QStringLiteral("writer %1 line %2 ").arg(t).arg(i) +
+                        QString(100, QLatin1Char('x')));
+            }
+        });
+    }
+    for (std::thread &writer : writers) {
+        writer.join();
+    }
+    const QStringList written = capture.finish().split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    QCOMPARE(written.size(), threads * lines);
+    static const QRegularExpression whole(
+        QStringLiteral("^\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d\\.\\d{3} .+\\[\\d+:\\d+\\] "
+                       "writer \\d line \\d+ x{100}$"));
+    for (const QString &line : written) {
+        QVERIFY2(whole.match(line).hasMatch(), qPrintable(line));
+    }
+}
+
+QTEST_GUILESS_MAIN(TestLog)
+#include "tst_log.moc"
