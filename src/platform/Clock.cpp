@@ -11,10 +11,15 @@ std::atomic<bool> frozen{false};
 
 QDateTime Clock::now()
 {
+    return QDateTime::fromMSecsSinceEpoch(nowMSecsSinceEpoch());
+}
+
+qint64 Clock::nowMSecsSinceEpoch()
+{
     if (frozen.load()) {
-        return QDateTime::fromMSecsSinceEpoch(fixedMs.load());
+        return fixedMs.load();
     }
-    return QDateTime::fromMSecsSinceEpoch(QDateTime::currentMSecsSinceEpoch() + offsetMs.load());
+    return QDateTime::currentMSecsSinceEpoch() + offsetMs.load();
 }
 
 void Clock::setFixed(const QDateTime &instant)

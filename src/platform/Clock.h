@@ -8,6 +8,9 @@ class Clock
 {
 public:
     static QDateTime now();
+    // The same instant as a plain number, for callers that must not pay for a
+    // local-time conversion (the log, once per line).
+    static qint64 nowMSecsSinceEpoch();
 
     // Tests: freeze the clock at an instant, or let it run from an instant.
     static void setFixed(const QDateTime &instant);

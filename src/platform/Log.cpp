@@ -8,6 +8,7 @@
 
 #include <atomic>
 #include <cstdio>
+#include <ctime>
 #include <pthread.h>
 #include <sys/syscall.h>
 #include <unistd.h>
@@ -33,9 +34,10 @@ QByteArray applicationName()
     return executableName();
 }
 
-// "yyyy-MM-dd HH:mm:ss.zzz" without going through QLocale for every line.
-void appendTimestamp(QByteArray &line, const QDateTime &now)
+// "yyyy-MM-dd HH:mm:ss.zzz" through Qt, for instants the fast path leaves out.
+void appendQtTimestamp(QByteArray &line, qint64 msecs)
 {
+    const QDateTime now = QDateTime::fromMSecsSinceEpoch(msecs);
     const QDate date = now.date();
     const QTime time = now.time();
     if (date.year() < 1 || date.year() > 9999 || !time.isValid()) {
@@ -47,6 +49,36 @@ void appendTimestamp(QByteArray &line, const QDateTime &now)
                                 date.year(), date.month(), date.day(), time.hour(), time.minute(),
                                 time.second(), time.msec());
     line.append(text, n);
+}
+
+// A local-time conversion through Qt re-checks the time zone on every call; a
+// log line needs one only when its second changes, so each thread keeps the
+// text of its last second.
+void appendTimestamp(QByteArray &line, qint64 msecs)
+{
+    thread_local qint64 cachedSecond = -1;
+    thread_local char cached[24];
+    thread_local int cachedLength = 0;
+    if (msecs < 0) {
+        appendQtTimestamp(line, msecs);
+        return;
+    }
+    const qint64 second = msecs / 1000;
+    if (second != cachedSecond) {
+        const time_t seconds = time_t(second);
+        tm parts{};
+        if (!localtime_r(&seconds, &parts) || parts.tm_year + 1900 > 9999) {
+            appendQtTimestamp(line, msecs);
+            return;
+        }
+        cachedLength = std::snprintf(cached, sizeof(cached), "%04d-%02d-%02d %02d:%02d:%02d",
+                                     parts.tm_year + 1900, parts.tm_mon + 1, parts.tm_mday,
+                                     parts.tm_hour, parts.tm_min, parts.tm_sec);
+        cachedSecond = second;
+    }
+    line.append(cached, cachedLength);
+    char millis[8];
+    line.append(millis, std::snprintf(millis, sizeof(millis), ".%03d", int(msecs % 1000)));
 }
 
 // Asking the kernel for the process id on every line costs a system call;
@@ -87,7 +119,7 @@ void OvraLog(const QString &message)
 {
     QByteArray line;
     line.reserve(64 + message.size() * 3);
-    appendTimestamp(line, Clock::now());
+    appendTimestamp(line, Clock::nowMSecsSinceEpoch());
     line += ' ';
     line += applicationName();
     line += '[';
