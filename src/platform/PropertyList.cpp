@@ -38,8 +38,8 @@ QVariant dictToVariant(plist_t node)
         return map;
     for (;;) {
         plist_t item = nullptr;
-        // The key is read only once it is known to be one: libplist aborts on
-        // a binary list whose dictionary key is of another type.
+        // Only a key node is read as a key: a dictionary whose key is of
+        // another type is malformed.
         plist_dict_next_item(node, it, nullptr, &item);
         if (!item)
             break;
@@ -191,6 +191,60 @@ plist_t fromVariant(const QVariant &value)
     return nullptr;
 }
 
+// libplist aborts (an assertion) when it hands out a dictionary key holding a
+// NUL character, and a binary list can carry one in any string object: such a
+// list is refused before it is parsed. Objects libplist would refuse anyway
+// (out of range, malformed lengths) are left to it.
+bool binaryListHasNulInString(const QByteArray &bytes)
+{
+    constexpr qsizetype kHeader = 8;
+    constexpr qsizetype kTrailer = 32;
+    const qsizetype n = bytes.size();
+    if (!bytes.startsWith("bplist00") || n < kHeader + kTrailer)
+        return false;
+    const auto *d = reinterpret_cast<const uchar *>(bytes.constData());
+    const auto readUInt = [&](quint64 at, int size, quint64 *value) {
+        if (size < 1 || size > 8 || at > quint64(n) || quint64(size) > quint64(n) - at)
+            return false;
+        *value = 0;
+        for (int i = 0; i < size; ++i)
+            *value = (*value << 8) | d[at + quint64(i)];
+        return true;
+    };
+    const quint64 trailer = quint64(n - kTrailer);
+    const int offsetSize = d[trailer + 6];
+    quint64 count = 0;
+    quint64 table = 0;
+    if (!readUInt(trailer + 8, 8, &count) || !readUInt(trailer + 24, 8, &table) || offsetSize < 1 ||
+        offsetSize > 8 || table > trailer || count > (trailer - table) / quint64(offsetSize))
+        return false;
+    for (quint64 i = 0; i < count; ++i) {
+        quint64 at = 0;
+        if (!readUInt(table + i * quint64(offsetSize), offsetSize, &at) || at >= trailer)
+            continue;
+        const int kind = d[at] >> 4;
+        if (kind != 0x5 && kind != 0x6)
+            continue;
+        quint64 length = d[at] & 0x0f;
+        ++at;
+        if (length == 0x0f) {
+            // The length follows as an integer object of 2^k bytes.
+            if (at >= trailer || (d[at] >> 4) != 0x1 || (d[at] & 0x0f) > 3 ||
+                !readUInt(at + 1, 1 << (d[at] & 0x0f), &length))
+                continue;
+            at += 1 + (quint64(1) << (d[at] & 0x0f));
+        }
+        const quint64 unit = kind == 0x6 ? 2 : 1;
+        if (at > trailer || length > (trailer - at) / unit)
+            continue;
+        for (quint64 j = 0; j < length; ++j) {
+            if (d[at + j * unit] == 0 && (unit == 1 || d[at + j * unit + 1] == 0))
+                return true;
+        }
+    }
+    return false;
+}
+
 bool looksLikePlist(const QByteArray &bytes)
 {
     if (bytes.startsWith("bplist00"))
@@ -213,6 +267,11 @@ QVariant fromXml(const QByteArray &xml, QString *error)
     if (!withinParserLimits(xml)) {
         if (error)
             *error = QStringLiteral("the property list is nested too deep or too large");
+        return {};
+    }
+    if (binaryListHasNulInString(xml)) {
+        if (error)
+            *error = QStringLiteral("the property list holds a string with a NUL character");
         return {};
     }
     plist_t root = nullptr;

@@ -212,6 +212,10 @@ private slots:
         QTest::newRow("empty") << QByteArray();
         QTest::newRow("array root") << PropertyList::toXml(QVariantList{1, 2});
         QTest::newRow("truncated") << PropertyList::toXml(QVariantMap{{kKey, 1}}).chopped(20);
+        // {"a\0": 1} with a UTF-16 key: libplist asserts when it hands out such a key.
+        QTest::newRow("binary key with NUL") << QByteArray::fromHex(
+            "62706c6973743030d1010262006100001001080b1000000000000001010000000000000003"
+            "00000000000000000000000000000012");
     }
 
     void unusableFileIsSetAside()
