@@ -9,6 +9,7 @@
 //                  [--cache DIR] 2>/tmp/bench_displays.log
 
 #include "VirtualScreens.h"
+#include "platform/MemoryTuning.h"
 #include "platform/NotificationCenter.h"
 #include "platform/Preferences.h"
 #include "shell/AppDelegate.h"
@@ -154,6 +155,8 @@ void printRow(const char *what, double ours, double target, const char *unit)
 
 int main(int argc, char **argv)
 {
+    // As the kiosk's main() does.
+    MemoryTuning::tuneAllocatorForLargeImages();
     const Options o = parse(argc, argv);
     VirtualScreens screens(kRooms + 1);
     QString error;
