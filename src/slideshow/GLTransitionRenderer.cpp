@@ -161,7 +161,7 @@ void GLTransitionRenderer::setIncoming(const QImage &image, const QRectF &frame,
     }
     to_ = Layer();
     if (!image.isNull()) {
-        to_.photo = upload(image, true);
+        to_.image = image;
         to_.imageSize = image.size();
     }
     to_.frame = frame;
@@ -208,7 +208,11 @@ void GLTransitionRenderer::compose(Layer &layer, QSize pixels, QSizeF viewSize)
     p.set(uPhoto, GLint(PhotoUnit));
     p.set(uBackground, GLint(BackgroundUnit));
     const QRectF rect = proportionalRect(layer.imageSize, layer.frame);
-    const bool shown = layer.photo && layer.visible && !rect.isEmpty();
+    const bool shown = !layer.image.isNull() && layer.visible && !rect.isEmpty();
+    // A view-sized texture per picture is what the frames read; the photo's
+    // own texture would only double the memory of each picture kept.
+    std::unique_ptr<QOpenGLTexture> photo =
+        shown ? (layer.photo ? std::move(layer.photo) : upload(layer.image, true)) : nullptr;
     p.set(uPhotoVisible, shown ? 1.f : 0.f);
     p.set(uPhotoRect,
           QVector4D(float(rect.x() / viewSize.width()), float(rect.y() / viewSize.height()),
@@ -218,7 +222,7 @@ void GLTransitionRenderer::compose(Layer &layer, QSize pixels, QSizeF viewSize)
     p.set(uBackgroundTile, backgroundTile_ ? GLfloat(backgroundTile_->width()) : 1.f,
           backgroundTile_ ? GLfloat(backgroundTile_->height()) : 1.f, backgroundTile_ ? 1.f : 0.f);
     glActiveTexture(GL_TEXTURE0 + PhotoUnit);
-    glBindTexture(GL_TEXTURE_2D, shown ? layer.photo->textureId() : blank_->textureId());
+    glBindTexture(GL_TEXTURE_2D, shown ? photo->textureId() : blank_->textureId());
     glActiveTexture(GL_TEXTURE0 + BackgroundUnit);
     glBindTexture(GL_TEXTURE_2D,
                   backgroundTile_ ? backgroundTile_->textureId() : blank_->textureId());
@@ -427,6 +431,9 @@ void GLTransitionRenderer::drawPlainQuad(bool linear)
     plain_->shader.bind();
     plain_->shader.setUniformValue("uTo", GLint(ToUnit));
     glActiveTexture(GL_TEXTURE0 + ToUnit);
+    if (!to_.photo && !to_.image.isNull()) {
+        to_.photo = upload(to_.image, true);
+    }
     glBindTexture(GL_TEXTURE_2D, to_.photo ? to_.photo->textureId() : blank_->textureId());
     const GLint filter = linear ? GL_LINEAR : GL_NEAREST;
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, filter);

@@ -44,8 +44,10 @@ public:
 
     // The incoming photo, drawn proportionally inside frame; a null image
     // shows the background only. The previous incoming picture becomes the
-    // outgoing one unless the outgoing picture is kept. Uploads at once,
-    // without mipmaps.
+    // outgoing one unless the outgoing picture is kept. The photo's texture
+    // lives only while the photo is composed into its picture of the view;
+    // the image itself (shared with the caller's copy) is kept to compose it
+    // again.
     void setIncoming(const QImage &image, const QRectF &frame,
                      Outgoing outgoing = Outgoing::FromIncoming);
     void setIncomingFrame(const QRectF &frame);
@@ -75,7 +77,8 @@ public:
 private:
     struct Layer
     {
-        std::unique_ptr<QOpenGLTexture> photo;
+        QImage image;
+        std::unique_ptr<QOpenGLTexture> photo; // while composing, or for the yardstick
         QSizeF imageSize;
         QRectF frame;
         bool visible = true;
