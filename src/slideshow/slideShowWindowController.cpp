@@ -333,8 +333,9 @@ void slideShowWindowController::doneSearchOperation(OvraPhotoQueryController *qu
         return;
     }
     ++fillsRunning_;
-    workers_.start([this, found] {
+    workers_.start([this, found, size = stepDecodeSize()] {
         slideShowQueue.addToQueueInThread(found);
+        predecodeNext(size);
         QMetaObject::invokeMethod(
             this,
             [this] {

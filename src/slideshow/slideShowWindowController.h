@@ -15,6 +15,7 @@
 
 #include <atomic>
 #include <memory>
+#include <mutex>
 
 class OvraPhotoQueryController;
 class QLabel;
@@ -118,6 +119,8 @@ private:
     }
     bool screensAllowPlaying() const;
 
+    QSize stepDecodeSize() const;
+    void predecodeNext(QSize decodeSize);
     StepOutcome runStepBody(QSize decodeSize);
     void finishStep(const StepOutcome &outcome);
     void showStepImage(const StepOutcome &outcome);
@@ -158,6 +161,16 @@ private:
     QLabel *ibIdentifyInfoTextField2 = nullptr;    // owned by ibIdentifyWindow
     QTimer delayTimer_;
     QTimer autoStartTimer_;
+    // The next photo of a freshly filled queue, decoded while the auto start
+    // waits; taken by the step that shows it (workers only).
+    struct Predecoded
+    {
+        QString path;
+        QSize size;
+        QImage image;
+    };
+    std::mutex predecodedLock_;
+    Predecoded predecoded_;
     int fillsRunning_ = 0; // main thread only
     bool autoStartWaitsForFill_ = false;
     // Steps and queue fills run here; last member, so it drains first.

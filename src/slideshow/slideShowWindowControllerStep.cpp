@@ -18,6 +18,7 @@
 #include <QUrl>
 
 #include <algorithm>
+#include <utility>
 
 void slideShowWindowController::startSequence()
 {
@@ -61,16 +62,37 @@ void slideShowWindowController::startSlideShow()
         OvraLog(kLogAlreadyInsideLoop.arg(who(), QStringLiteral("startSlideShow")));
         return;
     }
-    QSize decodeSize = window_->size();
-    if (decodeSize.isEmpty()) {
-        decodeSize = QSize(1920, 1080);
-    }
-    decodeSize *= window_->devicePixelRatioF();
-    workers_.start([this, decodeSize] {
+    workers_.start([this, decodeSize = stepDecodeSize()] {
         StepOutcome outcome = runStepBody(decodeSize);
         QMetaObject::invokeMethod(
             this, [this, outcome] { finishStep(outcome); }, Qt::QueuedConnection);
     });
+}
+
+QSize slideShowWindowController::stepDecodeSize() const
+{
+    QSize decodeSize = window_->size();
+    if (decodeSize.isEmpty()) {
+        decodeSize = QSize(1920, 1080);
+    }
+    return decodeSize * window_->devicePixelRatioF();
+}
+
+// Runs on the worker right after a fill: the first step after the auto start
+// then finds its photo decoded instead of decoding it only then.
+void slideShowWindowController::predecodeNext(QSize decodeSize)
+{
+    const QStringList entries = slideShowQueue.entries();
+    if (entries.isEmpty() || isInsideSlideShowLoop) {
+        return; // a running loop decodes its own next photo
+    }
+    // The photo getNextObject() hands out next.
+    const qint64 current = slideShowQueue.curIndex();
+    const qint64 next = current < 0 || current + 1 >= entries.size() ? 0 : current + 1;
+    Predecoded decoded{entries.at(next), decodeSize, QImage()};
+    decoded.image = getNSImageFromFilePath(decoded.path, decodeSize);
+    const std::lock_guard lock(predecodedLock_);
+    predecoded_ = std::move(decoded);
 }
 
 // Runs on the worker: everything that touches the disk.
@@ -111,7 +133,17 @@ slideShowWindowController::StepOutcome slideShowWindowController::runStepBody(QS
             return outcome;
         }
     }
-    outcome.image = getNSImageFromFilePath(outcome.path, decodeSize);
+    Predecoded ahead;
+    {
+        // Taken whether it fits or not: it is held for one step at most.
+        const std::lock_guard lock(predecodedLock_);
+        std::swap(ahead, predecoded_);
+    }
+    if (!ahead.image.isNull() && ahead.path == outcome.path && ahead.size == decodeSize) {
+        outcome.image = std::move(ahead.image);
+    } else {
+        outcome.image = getNSImageFromFilePath(outcome.path, decodeSize);
+    }
     outcome.result = outcome.image.isNull() ? StepResult::Unreadable : StepResult::Show;
     return outcome;
 }
