@@ -8,6 +8,7 @@
 //   bench_displays [--slides N] [--warmup N] [--photos N] [--mode fixed|none|random]
 //                  [--cache DIR] 2>/tmp/bench_displays.log
 
+#include "ProcessSample.h"
 #include "VirtualScreens.h"
 #include "platform/MemoryTuning.h"
 #include "platform/NotificationCenter.h"
@@ -40,13 +41,6 @@ struct Options
     QString cache = QDir::tempPath() + QStringLiteral("/ovra-bench-displays-24mp");
 };
 
-struct Sample
-{
-    double rssMb = 0;
-    int fds = 0;
-    int threads = 0;
-};
-
 const QSize kPhotoSize(6000, 4000);
 constexpr int kRooms = 4;
 
@@ -68,28 +62,6 @@ Options parse(int argc, char **argv)
         }
     }
     return o;
-}
-
-Sample sample()
-{
-    Sample s;
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (status.open(QIODevice::ReadOnly)) {
-        for (const QByteArray &line : status.readAll().split('\n')) {
-            const QList<QByteArray> parts = line.simplified().split(' ');
-            if (parts.size() >= 2 && parts.at(0) == "VmRSS:") {
-                s.rssMb = parts.at(1).toDouble() / 1024.0;
-            } else if (parts.size() >= 2 && parts.at(0) == "Threads:") {
-                s.threads = parts.at(1).toInt();
-            }
-        }
-    }
-    // Less the descriptor of the listing itself.
-    s.fds = int(QDir(QStringLiteral("/proc/self/fd"))
-                    .entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::System)
-                    .size()) -
-            1;
-    return s;
 }
 
 // A camera-sized photo: shapes for structure, noise for a photo's entropy.
@@ -195,21 +167,21 @@ int main(int argc, char **argv)
         delegate.setupWindowControllers();
         delegate.startSequence(kStartSequenceAll);
         QCoreApplication::processEvents();
-        launch = sample();
+        launch = sampleOf(QStringLiteral("self"));
         for (const auto &display : delegate.slideShowWindowControllerList()) {
             QObject::connect(display.get(), &slideShowWindowController::slideShown, &app, [&] {
                 ++shown;
                 if (shown % 200 == 0) {
-                    const Sample now = sample();
+                    const Sample now = sampleOf(QStringLiteral("self"));
                     std::printf("%5d slides %7.1f s  VmRSS %6.1f MB  fds %3d  threads %3d\n", shown,
                                 double(clock.elapsed()) / 1000.0, now.rssMb, now.fds, now.threads);
                     std::fflush(stdout);
                 }
                 if (shown == o.warmup) {
-                    warm = sample();
+                    warm = sampleOf(QStringLiteral("self"));
                     warmAt = clock.elapsed();
                 } else if (shown == o.slides) {
-                    end = sample();
+                    end = sampleOf(QStringLiteral("self"));
                     app.quit();
                 }
             });

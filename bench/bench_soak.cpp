@@ -9,6 +9,7 @@
 //   bench_soak [--minutes N] [--warmup N] [--log FILE]
 // defaults: 20 minutes, 2 of them warm-up, the kiosk's log in /tmp/bench_soak-kiosk.log
 
+#include "ProcessSample.h"
 #include "VirtualScreens.h"
 #include "platform/PropertyList.h"
 #include "support/PhotoStoreLayout.h"
@@ -38,13 +39,6 @@ struct Options
     QString log = QStringLiteral("/tmp/bench_soak-kiosk.log");
 };
 
-struct Sample
-{
-    double rssMb = 0;
-    int fds = 0;
-    int threads = 0;
-};
-
 constexpr int kRooms = 4;
 constexpr int kPhotosPerCode = 4; // also "prefMaxPhotosInLocalFolder"
 constexpr int kCycleMs = 2000;
@@ -65,27 +59,6 @@ Options parse(int argc, char **argv)
     }
     o.warmup = qBound(1, o.warmup, qMax(1, o.minutes - 1));
     return o;
-}
-
-Sample sampleOf(qint64 pid)
-{
-    Sample s;
-    const QString proc = QStringLiteral("/proc/%1").arg(pid);
-    QFile status(proc + QStringLiteral("/status"));
-    if (status.open(QIODevice::ReadOnly)) {
-        for (const QByteArray &line : status.readAll().split('\n')) {
-            const QList<QByteArray> parts = line.simplified().split(' ');
-            if (parts.size() >= 2 && parts.at(0) == "VmRSS:") {
-                s.rssMb = parts.at(1).toDouble() / 1024.0;
-            } else if (parts.size() >= 2 && parts.at(0) == "Threads:") {
-                s.threads = parts.at(1).toInt();
-            }
-        }
-    }
-    s.fds = int(QDir(proc + QStringLiteral("/fd"))
-                    .entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::System)
-                    .size());
-    return s;
 }
 
 // The kiosk is the child of dbus-run-session that is not the bus daemon.
@@ -310,7 +283,7 @@ int main(int argc, char **argv)
         return 1;
     }
     const QString window = QString::fromLatin1(windows.trimmed().split('\n').first());
-    const Sample launch = sampleOf(pid);
+    const Sample launch = sampleOf(QString::number(pid));
     std::printf("kiosk pid %lld on %s; %d rooms, delay 0, a code every %d ms for %d min\n", pid,
                 qPrintable(screens.display()), kRooms, kCycleMs, o.minutes);
     std::printf("launch: VmRSS %.1f MB  fds %d  threads %d\n", launch.rssMb, launch.fds,
@@ -369,7 +342,7 @@ int main(int argc, char **argv)
         }
         if (clock.elapsed() >= qint64(minute + 1) * 60000) {
             ++minute;
-            last = sampleOf(pid);
+            last = sampleOf(QString::number(pid));
             if (minute == o.warmup) {
                 warm = last;
             }
@@ -381,7 +354,7 @@ int main(int argc, char **argv)
         }
     }
     const bool survived = kiosk.running();
-    const Sample end = survived ? sampleOf(pid) : last;
+    const Sample end = survived ? sampleOf(QString::number(pid)) : last;
     if (pid > 0 && survived) {
         ::kill(pid_t(pid), SIGTERM);
     }
