@@ -4,6 +4,7 @@
 #include "platform/Log.h"
 #include "platform/NotificationCenter.h"
 #include "platform/Preferences.h"
+#include "platform/ThreadHandoff.h"
 #include "shell/CommonHeader.h"
 #include "shell/PreferenceKeys.h"
 #include "slideshow/SlideshowView.h"
@@ -59,6 +60,8 @@ slideShowWindowController::~slideShowWindowController()
     NotificationCenter::defaultCenter()->removeObserver(this);
     slideShowQueue.reset();
     workers_.waitForDone();
+    // What the finished tasks wrote (the predecoded photo) is torn down here.
+    ThreadHandoff::acquire(&workers_);
 }
 
 QWidget *slideShowWindowController::window() const
@@ -333,20 +336,19 @@ void slideShowWindowController::doneSearchOperation(OvraPhotoQueryController *qu
         return;
     }
     ++fillsRunning_;
-    workers_.start([this, found, size = stepDecodeSize()] {
+    workers_.start(ThreadHandoff::handedOver([this, found, size = stepDecodeSize()] {
         slideShowQueue.addToQueueInThread(found);
         predecodeNext(size);
-        QMetaObject::invokeMethod(
-            this,
-            [this] {
-                --fillsRunning_;
-                if (fillsRunning_ == 0 && autoStartWaitsForFill_) {
-                    autoStartWaitsForFill_ = false;
-                    doAutoStartQueue();
-                }
-            },
-            Qt::QueuedConnection);
-    });
+        const auto filled = [this] {
+            --fillsRunning_;
+            if (fillsRunning_ == 0 && autoStartWaitsForFill_) {
+                autoStartWaitsForFill_ = false;
+                doAutoStartQueue();
+            }
+        };
+        QMetaObject::invokeMethod(this, ThreadHandoff::handedOver(filled), Qt::QueuedConnection);
+        ThreadHandoff::release(&workers_);
+    }));
     autoStartTimer_.start();
 }
 

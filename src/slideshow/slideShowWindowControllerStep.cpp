@@ -5,6 +5,7 @@
 #include "platform/Log.h"
 #include "platform/NotificationCenter.h"
 #include "platform/Preferences.h"
+#include "platform/ThreadHandoff.h"
 #include "shell/CommonHeader.h"
 #include "slideshow/SlideshowView.h"
 #include "slideshow/borderlessWindow.h"
@@ -62,11 +63,13 @@ void slideShowWindowController::startSlideShow()
         OvraLog(kLogAlreadyInsideLoop.arg(who(), QStringLiteral("startSlideShow")));
         return;
     }
-    workers_.start([this, decodeSize = stepDecodeSize()] {
+    workers_.start(ThreadHandoff::handedOver([this, decodeSize = stepDecodeSize()] {
         StepOutcome outcome = runStepBody(decodeSize);
         QMetaObject::invokeMethod(
-            this, [this, outcome] { finishStep(outcome); }, Qt::QueuedConnection);
-    });
+            this, ThreadHandoff::handedOver([this, outcome] { finishStep(outcome); }),
+            Qt::QueuedConnection);
+        ThreadHandoff::release(&workers_);
+    }));
 }
 
 QSize slideShowWindowController::stepDecodeSize() const

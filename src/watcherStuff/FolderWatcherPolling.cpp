@@ -3,6 +3,7 @@
 #include "watcherStuff/FolderWatcher.h"
 
 #include "platform/Log.h"
+#include "platform/ThreadHandoff.h"
 
 #include <QDirIterator>
 #include <QFileInfo>
@@ -68,12 +69,13 @@ void FolderWatcher::poll()
     }
     pollRunning_ = true;
     const QString root = rootPath_;
-    pollPool_->start([this, root] {
+    pollPool_->start(ThreadHandoff::handedOver([this, root] {
         std::shared_ptr<Snapshot> snapshot = Snapshot::take(root);
         // The watcher waits for this task before it goes: it is alive here.
         QMetaObject::invokeMethod(
-            this, [this, snapshot] { snapshotTaken(snapshot); }, Qt::QueuedConnection);
-    });
+            this, ThreadHandoff::handedOver([this, snapshot] { snapshotTaken(snapshot); }),
+            Qt::QueuedConnection);
+    }));
 }
 
 void FolderWatcher::snapshotTaken(const std::shared_ptr<Snapshot> &snapshot)

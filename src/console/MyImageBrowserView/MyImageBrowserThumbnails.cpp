@@ -1,9 +1,10 @@
 #include "console/MyImageBrowserView/MyImageBrowserThumbnails.h"
 
+#include "platform/ThreadHandoff.h"
 #include "support/ImageFiles.h"
 
 #include <QFutureWatcher>
-#include <QtConcurrent/QtConcurrentRun>
+#include <QPromise>
 
 namespace {
 struct Decoded
@@ -73,11 +74,18 @@ QPixmap MyImageBrowserThumbnails::thumbnail(const QString &path, QSize size)
         fCache.insert(key, pixmap, cost);
         emit thumbnailReady(path, size);
     });
-    watcher->setFuture(QtConcurrent::run(&fPool, [path, size, epoch, epochNow]() -> Decoded {
+    // A promise of our own rather than QtConcurrent::run: the hand-over of
+    // the decode to the pool can then be stated.
+    auto promise = std::make_shared<QPromise<Decoded>>();
+    watcher->setFuture(promise->future());
+    promise->start();
+    fPool.start(ThreadHandoff::handedOver([promise, path, size, epoch, epochNow] {
         if (epochNow->load() != epoch) {
-            return {QImage(), true};
+            promise->addResult(Decoded{QImage(), true});
+        } else {
+            promise->addResult(Decoded{readImage(path, size), false});
         }
-        return {readImage(path, size), false};
+        promise->finish();
     }));
     return QPixmap();
 }

@@ -8,6 +8,7 @@
 #include "platform/Log.h"
 #include "platform/NotificationCenter.h"
 #include "platform/Preferences.h"
+#include "platform/ThreadHandoff.h"
 #include "shell/CommonHeader.h"
 #include "support/ImageFiles.h"
 #include "ui_MyImageBrowserView.h"
@@ -18,10 +19,11 @@
 #include <QFutureWatcher>
 #include <QItemSelectionModel>
 #include <QMimeData>
+#include <QPromise>
 #include <QSet>
+#include <QThreadPool>
 #include <QTimer>
 #include <QUrl>
-#include <QtConcurrent/QtConcurrentRun>
 
 namespace {
 const QString kClassName = QStringLiteral("MyImageBrowserViewController");
@@ -132,7 +134,16 @@ void MyImageBrowserViewController::startAdding(const QStringList &paths)
         watcher->deleteLater();
         addingDidEnd(generation);
     });
-    watcher->setFuture(QtConcurrent::run(collectImagesToAdd, paths, fStopFlag, fIsAddableImage));
+    // A promise of our own rather than QtConcurrent::run: the run's task
+    // object is then built where the hand-over to the pool can be stated.
+    auto promise = std::make_shared<QPromise<QString>>();
+    watcher->setFuture(promise->future());
+    promise->start();
+    QThreadPool::globalInstance()->start(
+        ThreadHandoff::handedOver([promise, paths, stop = fStopFlag, isAddable = fIsAddableImage] {
+            collectImagesToAdd(*promise, paths, stop, isAddable);
+            promise->finish();
+        }));
 }
 
 void MyImageBrowserViewController::acceptAddedPaths(quint64 generation, const QStringList &paths)
