@@ -7,6 +7,7 @@
 //
 //   bench_imagebrowser [rounds, default 3]
 
+#include "CameraLikeImage.h"
 #include "Figures.h"
 #include "console/MyImageBrowserView/MyImageBrowserModel.h"
 #include "console/MyImageBrowserView/MyImageBrowserView.h"
@@ -38,36 +39,13 @@ namespace {
 constexpr int kPhotos = 200;
 constexpr int kShown = 12;
 
-// Gradients, waves and sensor-like noise: compresses about as a photo does.
-QImage cameraLikeImage(int width, int height, quint32 seed)
-{
-    QImage image(width, height, QImage::Format_RGB32);
-    const double phase = (seed % 97) / 10.0;
-    for (int y = 0; y < height; ++y) {
-        auto *line = reinterpret_cast<QRgb *>(image.scanLine(y));
-        const double fy = double(y) / height;
-        for (int x = 0; x < width; ++x) {
-            const double fx = double(x) / width;
-            const double wave =
-                40.0 * std::sin(fx * 23.0 + fy * 7.0 + phase) * std::cos(fy * 17.0 - fx * 3.0);
-            seed = seed * 1664525u + 1013904223u;
-            const int noise = int((seed >> 24) % 21) - 10;
-            const auto channel = [&](double v) {
-                return qBound(0, int(v) + noise, 255);
-            };
-            line[x] = qRgb(channel(60 + 150 * fx + wave), channel(90 + 100 * fy - wave / 2),
-                           channel(200 - 120 * fx * fy + wave / 3));
-        }
-    }
-    return image;
-}
-
 bool makeCode(const QString &folder, QStringList *first)
 {
     for (int i = 0; i < kPhotos; ++i) {
         const QString path = u"%1/IMG_%2.jpg"_s.arg(folder).arg(i, 4, 10, QLatin1Char('0'));
         if (i < kShown) {
-            if (!cameraLikeImage(6000, 4000, quint32(1000 + i)).save(path, "JPEG", 92)) {
+            if (!cameraLikeImage(6000, 4000, quint32(1000 + i), ((1000 + i) % 97) / 10.0)
+                     .save(path, "JPEG", 92)) {
                 return false;
             }
             first->append(path);

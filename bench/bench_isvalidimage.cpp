@@ -4,6 +4,7 @@
 //
 //   bench_isvalidimage [seconds per figure and round, default 2] [rounds, default 3]
 
+#include "CameraLikeImage.h"
 #include "support/ImageFiles.h"
 
 #include <QCoreApplication>
@@ -23,31 +24,6 @@
 using namespace Qt::StringLiterals;
 
 namespace {
-
-// Smooth gradients and soft shapes with a little sensor-like noise: it
-// compresses about as well as a photo does, unlike flat colour or pure noise.
-QImage cameraLikeImage(int width, int height)
-{
-    QImage image(width, height, QImage::Format_RGB32);
-    quint32 seed = 12345;
-    for (int y = 0; y < height; ++y) {
-        auto *line = reinterpret_cast<QRgb *>(image.scanLine(y));
-        const double fy = double(y) / height;
-        for (int x = 0; x < width; ++x) {
-            const double fx = double(x) / width;
-            const double wave =
-                40.0 * std::sin(fx * 23.0 + fy * 7.0) * std::cos(fy * 17.0 - fx * 3.0);
-            seed = seed * 1664525u + 1013904223u;
-            const int noise = int((seed >> 24) % 21) - 10;
-            const auto channel = [&](double v) {
-                return qBound(0, int(v) + noise, 255);
-            };
-            line[x] = qRgb(channel(60 + 150 * fx + wave), channel(90 + 100 * fy - wave / 2),
-                           channel(200 - 120 * fx * fy + wave / 3));
-        }
-    }
-    return image;
-}
 
 // Mean milliseconds per call over at least `seconds` after a short warm-up.
 double msPerCall(const std::function<bool()> &call, double seconds)
@@ -106,7 +82,7 @@ int main(int argc, char *argv[])
     {
         QImageWriter writer(path, "jpeg");
         writer.setQuality(92);
-        if (!writer.write(cameraLikeImage(6000, 4000))) {
+        if (!writer.write(cameraLikeImage(6000, 4000, 12345))) {
             std::fprintf(stderr, "cannot write the test photo\n");
             return 1;
         }
