@@ -100,7 +100,7 @@ signals:
     void identifyEnded();
 
 private:
-    enum class StepResult { EmptyQueue, NoFolder, NothingToShow, Invalid, Unreadable, Show };
+    enum class StepResult { EmptyQueue, NoFolder, NothingToShow, Unreadable, Show };
     struct StepOutcome
     {
         StepResult result = StepResult::NothingToShow;

@@ -169,10 +169,6 @@ void slideShowWindowController::finishStep(const StepOutcome &outcome)
     case StepResult::NothingToShow:
         endOfStep();
         return;
-    case StepResult::Invalid:
-        OvraLog(kLogItemInvalid.arg(outcome.path));
-        endOfStep();
-        return;
     case StepResult::Unreadable:
         OvraLog(kLogNextItemPathIs.arg(outcome.path));
         waitDelayThenEnd();
