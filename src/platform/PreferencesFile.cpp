@@ -113,6 +113,17 @@ void PreferencesFile::setAside(const QString &why) const
         OvraLog(kLogPreferencesFileSetAsideFailed.arg(m_path, why));
 }
 
+void PreferencesFile::removeInterruptedSaves() const
+{
+    const QFileInfo info(m_path);
+    const QDir folder = info.absoluteDir();
+    const QString pattern = info.fileName() + kAtomicWriteTemporaryInfix + QStringLiteral("??????");
+    for (const QString &name : folder.entryList({pattern}, QDir::Files | QDir::Hidden)) {
+        if (QFile::remove(folder.filePath(name)))
+            OvraLog(kLogPreferencesInterruptedSaveRemoved.arg(folder.filePath(name)));
+    }
+}
+
 bool PreferencesFile::write(const QVariantMap &values, QString *error, Stamp *written) const
 {
     const QString folder = QFileInfo(m_path).absolutePath();

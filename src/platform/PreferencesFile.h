@@ -57,6 +57,9 @@ public:
     Content read() const;
     // Moves a file that is not a dictionary aside ("<file>.corrupt-<time>") and logs it.
     void setAside(const QString &why) const;
+    // Removes what a save killed half-way left beside the file. Only with the
+    // lock held: another writer's temporary file looks the same.
+    void removeInterruptedSaves() const;
     // Creates the folder when missing. The new file's stamp goes to written.
     bool write(const QVariantMap &values, QString *error, Stamp *written) const;
 

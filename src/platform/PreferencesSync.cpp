@@ -52,6 +52,8 @@ PreferencesChanges PreferencesPrivate::adopt(const QVariantMap &fileValues,
 void PreferencesPrivate::load()
 {
     PreferencesFile::Lock fileLock(file.path());
+    if (fileLock.isLocked())
+        file.removeInterruptedSaves();
     const PreferencesFile::Content content = file.read();
     switch (content.status) {
     case PreferencesFile::Status::Ok:
@@ -99,6 +101,8 @@ bool PreferencesPrivate::save(bool emitChanges)
     {
         std::lock_guard saveLock(saveMutex);
         PreferencesFile::Lock fileLock(file.path());
+        if (fileLock.isLocked())
+            file.removeInterruptedSaves();
         const PreferencesFile::Content content = file.read();
         if (content.status == PreferencesFile::Status::Unreadable) {
             // Never replace a file whose content this process cannot see.

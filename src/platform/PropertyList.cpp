@@ -1,16 +1,20 @@
 #include "platform/PropertyList.h"
 #include "platform/PropertyListLimits.h"
+#include "shell/CommonHeader.h"
 
 #include <QDateTime>
 #include <QFile>
-#include <QSaveFile>
+#include <QTemporaryFile>
 #include <QTimeZone>
 
 #include <plist/plist.h>
 
+#include <cerrno>
 #include <cstdlib>
 #include <limits>
 #include <memory>
+
+#include <unistd.h>
 
 namespace {
 
@@ -316,30 +320,32 @@ QByteArray toXml(const QVariant &value)
 
 bool writeFileAtomically(const QString &path, const QVariant &value, QString *error)
 {
+    auto fail = [error](const QString &why) {
+        if (error)
+            *error = why;
+        return false;
+    };
     const QByteArray xml = toXml(value);
-    if (xml.isEmpty()) {
-        if (error)
-            *error = QStringLiteral("the value cannot be written as a property list");
-        return false;
-    }
-    // QSaveFile writes a temporary file beside the target, fsyncs it and renames it.
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
-        if (error)
-            *error = file.errorString();
-        return false;
-    }
-    if (file.write(xml) != xml.size()) {
-        if (error)
-            *error = file.errorString();
-        file.cancelWriting();
-        return false;
-    }
-    if (!file.commit()) {
-        if (error)
-            *error = file.errorString();
-        return false;
-    }
+    if (xml.isEmpty())
+        return fail(QStringLiteral("the value cannot be written as a property list"));
+    // A named temporary with a name of our own, so that what a killed save
+    // leaves can be told from anything else beside the file.
+    QTemporaryFile file(path + kAtomicWriteTemporaryInfix + QStringLiteral("XXXXXX"));
+    if (!file.open())
+        return fail(file.errorString());
+    const QFileDevice::Permissions kept = QFile::permissions(path);
+    const QFileDevice::Permissions mode = kept.toInt() != 0
+                                              ? kept
+                                              : QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                                    QFileDevice::ReadGroup | QFileDevice::ReadOther;
+    if (file.write(xml) != xml.size() || !file.flush())
+        return fail(file.errorString());
+    if (!file.setPermissions(mode) || ::fsync(file.handle()) != 0)
+        return fail(qt_error_string(errno));
+    if (::rename(QFile::encodeName(file.fileName()).constData(),
+                 QFile::encodeName(path).constData()) != 0)
+        return fail(qt_error_string(errno));
+    file.setAutoRemove(false);
     return true;
 }
 

@@ -537,6 +537,8 @@ inline const QString kPreferencesFolderName = QStringLiteral("ovra-videowall");
 inline const QString kPreferencesFileName = QStringLiteral("org.ovra.VideoWall.plist");
 inline const QString kPreferencesLockSuffix = QStringLiteral(".lock");
 inline const QString kPreferencesCorruptSuffixFormat = QStringLiteral(".corrupt-%1");
+// "<file>.saving-XXXXXX": a property list being written, renamed over the file when whole.
+inline const QString kAtomicWriteTemporaryInfix = QStringLiteral(".saving-");
 inline const QString kPreferencesNotADictionary = QStringLiteral("not a dictionary");
 inline const QString kPreferencesCannotCreateFolder =
     QStringLiteral("cannot create the folder [%1]");
@@ -550,6 +552,8 @@ inline const QString kLogPreferencesLockFailed =
     QStringLiteral("Cannot lock preferences lock file [%1]: %2");
 inline const QString kLogPreferencesSaveFailed =
     QStringLiteral("Cannot save preferences to [%1]: %2");
+inline const QString kLogPreferencesInterruptedSaveRemoved =
+    QStringLiteral("Preferences: removed [%1], left by a save that was interrupted");
 inline const QString kLogPreferencesValueRejected =
     QStringLiteral("Preferences: a value of type [%1] cannot be stored under [%2]");
 // Binding key path of a control tied to a preference key.

@@ -122,7 +122,11 @@ private slots:
         QTemporaryDir dir;
         const QString path = dir.filePath(u"prefs.plist"_s);
         QVERIFY(PropertyList::writeFileAtomically(path, QVariantMap{{u"a"_s, 1}}));
+        // A private file stays private when it is replaced.
+        const auto ownerOnly = QFileDevice::ReadOwner | QFileDevice::WriteOwner;
+        QVERIFY(QFile::setPermissions(path, ownerOnly));
         QVERIFY(PropertyList::writeFileAtomically(path, QVariantMap{{u"a"_s, 2}}));
+        QCOMPARE(QFile::permissions(path) & ~QFileDevice::Permissions(0x0700), ownerOnly);
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden),
                  QStringList{u"prefs.plist"_s});
         QCOMPARE(PropertyList::readFile(path).toMap().value(u"a"_s), QVariant(qint64(2)));
