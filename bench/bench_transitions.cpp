@@ -8,6 +8,8 @@
 //   xvfb-run -a -s "-screen 0 1920x1080x24 -noreset" bench_transitions [--frames N] [--out DIR]
 
 #include "platform/Bundle.h"
+#include "slideshow/GLSlideshowWidget.h"
+#include "slideshow/GLSlideshowWindow.h"
 #include "slideshow/OffscreenTransitionRenderer.h"
 #include "slideshow/OpenGLProbe.h"
 #include "slideshow/SlideshowView.h"
@@ -21,7 +23,6 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QImageWriter>
-#include <QOpenGLWidget>
 #include <QPainter>
 #include <QProcess>
 #include <QRandomGenerator>
@@ -255,10 +256,10 @@ void demo(const QString &folder, const QImage &a, const QImage &b, const Transit
     halfway.setPhotos(a, b);
     std::printf("\nDemo: %s view, frames shown per 1 s transition\n",
                 view.usesOpenGL() ? "OpenGL" : "software");
-    auto *gl = view.findChild<QOpenGLWidget *>();
+    auto *gl = view.findChild<GLSlideshowWidget *>();
     int swaps = 0;
     if (gl) {
-        QObject::connect(gl, &QOpenGLWidget::frameSwapped, [&swaps] { ++swaps; });
+        QObject::connect(gl->glWindow(), &QOpenGLWindow::frameSwapped, [&swaps] { ++swaps; });
     }
     bool toB = true;
     view.transitionToImage(a);

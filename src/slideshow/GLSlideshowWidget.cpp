@@ -1,193 +1,66 @@
 #include "slideshow/GLSlideshowWidget.h"
 
-#include "platform/Log.h"
-#include "shell/CommonHeader.h"
-#include "slideshow/GLTransitionRenderer.h"
+#include "slideshow/GLSlideshowWindow.h"
 
 #include <QEvent>
-#include <QOpenGLContext>
-#include <QScreen>
+#include <QResizeEvent>
 
-GLSlideshowWidget::GLSlideshowWidget(QWidget *parent) : QOpenGLWidget(parent)
+GLSlideshowWidget::GLSlideshowWidget(QWidget *parent)
+    : QWidget(parent), window_(new GLSlideshowWindow),
+      container_(QWidget::createWindowContainer(window_, this))
 {
-    frameTimer_.setSingleShot(true);
-    frameTimer_.setTimerType(Qt::PreciseTimer);
-    connect(&frameTimer_, &QTimer::timeout, this, qOverload<>(&QWidget::update));
-    connect(this, &QOpenGLWidget::frameSwapped, this, &GLSlideshowWidget::scheduleFrame);
+    container_->setFocusPolicy(Qt::NoFocus);
+    container_->setGeometry(rect());
+    window_->setBackground(palette().brush(QPalette::Window));
+    connect(window_, &GLSlideshowWindow::failed, this, &GLSlideshowWidget::failed);
 }
 
-GLSlideshowWidget::~GLSlideshowWidget()
-{
-    // QOpenGLWidget's own destructor destroys the context later; by then this
-    // part of the object is gone, so the release must not run from that signal.
-    if (context()) {
-        disconnect(context(), &QOpenGLContext::aboutToBeDestroyed, this, nullptr);
-    }
-    disconnect(this, &QOpenGLWidget::frameSwapped, this, nullptr);
-    releaseGL();
-}
-
-void GLSlideshowWidget::releaseGL()
-{
-    if (!renderer_) {
-        return;
-    }
-    makeCurrent();
-    renderer_.reset();
-    doneCurrent();
-}
+GLSlideshowWidget::~GLSlideshowWidget() = default;
 
 void GLSlideshowWidget::setEffectImages(const QImage &shading, const QImage &mask)
 {
-    shading_ = shading;
-    mask_ = mask;
-    effectsChanged_ = true;
-    update();
+    window_->setEffectImages(shading, mask);
 }
 
 void GLSlideshowWidget::showImage(const QImage &image, const QRectF &frame,
                                   const TransitionSettings &transition)
 {
-    // Uploaded in the next paint, so the outgoing picture stays on screen
-    // until then and the transition's clock starts once the photo is ready.
-    pending_ = Pending{image, frame, transition};
-    update();
+    container_->show();
+    window_->showImage(image, frame, transition);
 }
 
 void GLSlideshowWidget::setCurrentFrame(const QRectF &frame)
 {
-    currentFrame_ = frame;
-    if (pending_) {
-        pending_->frame = frame;
-    }
-    update();
+    window_->setCurrentFrame(frame);
 }
 
 void GLSlideshowWidget::setCurrentHidden(bool hidden)
 {
-    hidden_ = hidden;
-    update();
+    window_->setCurrentHidden(hidden);
+    // A native window covers every widget under it, whatever it draws.
+    container_->setVisible(!hidden);
 }
 
 bool GLSlideshowWidget::isTransitionRunning() const
 {
-    return isRunning_ || (pending_ && pending_->transition.kind != TransitionKind::None);
+    return window_->isTransitionRunning();
+}
+
+QImage GLSlideshowWidget::grabFrame()
+{
+    return window_->grabFrame();
 }
 
 void GLSlideshowWidget::changeEvent(QEvent *event)
 {
     if (event->type() == QEvent::PaletteChange) {
-        backgroundChanged_ = true;
-        update();
+        window_->setBackground(palette().brush(QPalette::Window));
     }
-    QOpenGLWidget::changeEvent(event);
+    QWidget::changeEvent(event);
 }
 
-void GLSlideshowWidget::initializeGL()
+void GLSlideshowWidget::resizeEvent(QResizeEvent *event)
 {
-    // A new context (first show, or after a reparent) starts with nothing of
-    // the old one.
-    renderer_ = std::make_unique<GLTransitionRenderer>();
-    QString error;
-    if (!renderer_->initialize(&error)) {
-        renderer_.reset();
-        QMetaObject::invokeMethod(
-            this, [this, error] { emit failed(error); }, Qt::QueuedConnection);
-        return;
-    }
-    connect(context(), &QOpenGLContext::aboutToBeDestroyed, this, &GLSlideshowWidget::releaseGL,
-            Qt::UniqueConnection);
-    effectsChanged_ = true;
-    backgroundChanged_ = true;
-    renderer_->setIncoming(current_, currentFrame_);
-    renderer_->dropOutgoing();
-    isRunning_ = false;
-}
-
-double GLSlideshowWidget::progress() const
-{
-    const double seconds = double(clock_.nsecsElapsed()) / 1e9;
-    return running_.durationSeconds > 0 ? qMin(1.0, seconds / running_.durationSeconds) : 1.0;
-}
-
-void GLSlideshowWidget::startPending()
-{
-    Pending next = std::move(*pending_);
-    pending_.reset();
-    const bool animate = next.transition.kind != TransitionKind::None;
-    if (isRunning_ && animate) {
-        // Mid-transition: what is on screen now is what goes.
-        renderer_->captureOutgoing(running_, progress(), QSizeF(size()), devicePixelRatioF());
-        renderer_->setIncoming(next.image, next.frame, GLTransitionRenderer::Outgoing::Keep);
-    } else {
-        renderer_->setIncoming(next.image, next.frame);
-    }
-    current_ = next.image;
-    currentFrame_ = next.frame;
-    hidden_ = false;
-    isRunning_ = animate;
-    if (animate) {
-        running_ = next.transition;
-        clock_.start();
-    } else {
-        renderer_->dropOutgoing();
-    }
-}
-
-void GLSlideshowWidget::paintGL()
-{
-    frameClock_.start();
-    if (!renderer_) {
-        glClearColor(0.f, 0.f, 0.f, 1.f);
-        glClear(GL_COLOR_BUFFER_BIT);
-        return;
-    }
-    if (backgroundChanged_) {
-        renderer_->setBackground(palette().brush(QPalette::Window));
-        backgroundChanged_ = false;
-    }
-    if (effectsChanged_) {
-        renderer_->setEffectImages(shading_, mask_);
-        effectsChanged_ = false;
-    }
-    if (pending_) {
-        startPending();
-    }
-    renderer_->setIncomingFrame(currentFrame_);
-    renderer_->setIncomingVisible(!hidden_);
-    const QSizeF view(size());
-    if (!isRunning_) {
-        renderer_->drawStill(view, devicePixelRatioF());
-        return;
-    }
-    const double p = progress();
-    if (!renderer_->draw(running_, p, view, devicePixelRatioF()) &&
-        loggedFallback_ != running_.name) {
-        QString error;
-        renderer_->prepare(running_.kind, &error);
-        OvraLog(kLogShaderFailed.arg(QString::fromLatin1(metaObject()->className()), running_.name,
-                                     error.trimmed()));
-        loggedFallback_ = running_.name;
-    }
-    if (p >= 1.0) {
-        isRunning_ = false;
-        renderer_->dropOutgoing();
-    }
-}
-
-void GLSlideshowWidget::scheduleFrame()
-{
-    if (!isRunning_ && !pending_) {
-        return;
-    }
-    // Swaps wait for the refresh where the driver syncs to it; elsewhere the
-    // timer keeps frames from coming faster than the screen shows them.
-    const qreal hz = screen() ? screen()->refreshRate() : 60.0;
-    const int interval = qMax(1, int(1000.0 / (hz > 1.0 ? hz : 60.0)));
-    const qint64 spent = frameClock_.isValid() ? frameClock_.elapsed() : interval;
-    if (spent >= interval - 1) {
-        update();
-    } else {
-        frameTimer_.start(int(interval - spent));
-    }
+    container_->setGeometry(rect());
+    QWidget::resizeEvent(event);
 }

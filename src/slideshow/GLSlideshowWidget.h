@@ -2,18 +2,14 @@
 
 #include "slideshow/SlideshowRenderer.h"
 
-#include <QElapsedTimer>
-#include <QOpenGLWidget>
-#include <QTimer>
+#include <QWidget>
 
-#include <memory>
-#include <optional>
+class GLSlideshowWindow;
 
-class GLTransitionRenderer;
-
-// Draws the slideshow with OpenGL, one frame per screen refresh while a
-// transition runs. Only made after openGLUsable() said yes.
-class GLSlideshowWidget : public QOpenGLWidget, public SlideshowRenderer
+// The OpenGL renderer as a child of the slideshow view: a native window
+// embedded in the view, hidden while the photo is, so that what lies under it
+// (the plain image view) shows.
+class GLSlideshowWidget : public QWidget, public SlideshowRenderer
 {
     Q_OBJECT
 public:
@@ -28,43 +24,19 @@ public:
     void setCurrentFrame(const QRectF &frame) override;
     void setCurrentHidden(bool hidden) override;
     bool isTransitionRunning() const override;
+    QImage grabFrame() override;
+
+    GLSlideshowWindow *glWindow() const { return window_; }
 
 signals:
     // OpenGL cannot draw the slideshow after all; queued.
     void failed(const QString &reason);
 
 protected:
-    void initializeGL() override;
-    void paintGL() override;
     void changeEvent(QEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
 
 private:
-    struct Pending
-    {
-        QImage image;
-        QRectF frame;
-        TransitionSettings transition;
-    };
-
-    void startPending();
-    double progress() const;
-    void scheduleFrame();
-    void releaseGL();
-
-    std::unique_ptr<GLTransitionRenderer> renderer_;
-    QImage shading_;
-    QImage mask_;
-    bool effectsChanged_ = true;
-    bool backgroundChanged_ = true;
-    // What is shown, kept so that a new context can show it again.
-    QImage current_;
-    QRectF currentFrame_;
-    bool hidden_ = false;
-    std::optional<Pending> pending_;
-    TransitionSettings running_;
-    bool isRunning_ = false;
-    QString loggedFallback_;
-    QElapsedTimer clock_;
-    QElapsedTimer frameClock_;
-    QTimer frameTimer_;
+    GLSlideshowWindow *window_; // owned by container_
+    QWidget *container_;
 };

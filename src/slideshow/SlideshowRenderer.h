@@ -26,4 +26,6 @@ public:
     virtual void setCurrentFrame(const QRectF &frame) = 0;
     virtual void setCurrentHidden(bool hidden) = 0;
     virtual bool isTransitionRunning() const = 0;
+    // What is on screen now, drawn afresh.
+    virtual QImage grabFrame() = 0;
 };

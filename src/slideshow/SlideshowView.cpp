@@ -94,10 +94,7 @@ bool SlideshowView::isTransitionRunning() const
 
 QImage SlideshowView::grabFrame()
 {
-    if (auto *gl = qobject_cast<QOpenGLWidget *>(rendererWidget_.data())) {
-        return gl->grabFramebuffer();
-    }
-    return rendererWidget_ ? rendererWidget_->grab().toImage() : QImage();
+    return renderer_ ? renderer_->grabFrame() : QImage();
 }
 
 void SlideshowView::resizeSelfToParent()
@@ -165,9 +162,8 @@ void SlideshowView::doHide(bool hide)
     QMetaObject::invokeMethod(
         this,
         [this, hide] {
-            if (!hasImage_) {
-                return;
-            }
+            // Passed on without a photo too: the OpenGL renderer then gives
+            // way to the plain image view under it.
             hidden_ = hide;
             renderer_->setCurrentHidden(hide);
         },

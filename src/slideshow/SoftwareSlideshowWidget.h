@@ -23,6 +23,7 @@ public:
     void setCurrentFrame(const QRectF &frame) override;
     void setCurrentHidden(bool hidden) override;
     bool isTransitionRunning() const override { return running_ && progress() < 1.0; }
+    QImage grabFrame() override { return grab().toImage(); }
 
 protected:
     void paintEvent(QPaintEvent *event) override;

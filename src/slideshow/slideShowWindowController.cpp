@@ -14,6 +14,7 @@
 #include "support/MyAliasKit.h"
 #include "ui_slideShowWindow.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QGuiApplication>
@@ -79,7 +80,13 @@ void slideShowWindowController::buildWindow()
     // A set-up aid of the room-name binding; the console edits the name.
     ibScreenInfoTextField = ui_->ibScreenInfoTextField;
     ibChildPanel = ui_->ibChildPanel;
-    ibChildPanel->setAttribute(Qt::WA_TranslucentBackground);
+    // A caption strip rather than text on the photo: over the OpenGL view's
+    // native window only another native window shows, and without a
+    // compositor such a window cannot be see-through.
+    QPalette strip = ibChildPanel->palette();
+    strip.setColor(QPalette::Window, Qt::black);
+    ibChildPanel->setPalette(strip);
+    ibChildPanel->setAutoFillBackground(true);
     ibZoomedInTextField = ui_->ibZoomedInTextField;
 }
 
@@ -193,6 +200,18 @@ void slideShowWindowController::setChildWindowPosition()
     ibChildPanel->setGeometry(0, window_->height() - height, window_->width(), height);
 }
 
+void slideShowWindowController::keepCaptionAbovePhoto()
+{
+    if (!slideView_->usesOpenGL() || ibChildPanel->testAttribute(Qt::WA_NativeWindow)) {
+        return;
+    }
+    // Made native once the OpenGL window exists, so that it is stacked above
+    // it. Its siblings stay plain: a native plain-image view would cover the
+    // photo.
+    QCoreApplication::setAttribute(Qt::AA_DontCreateNativeWidgetSiblings);
+    ibChildPanel->setAttribute(Qt::WA_NativeWindow);
+}
+
 void slideShowWindowController::showHideThisWindow()
 {
     const qsizetype count = QGuiApplication::screens().size();
@@ -202,6 +221,7 @@ void slideShowWindowController::showHideThisWindow()
     } else if (count < 2 || fScreenIndex != 0) {
         resizeSelfToParent();
         window_->show();
+        keepCaptionAbovePhoto();
     } else {
         window_->hide();
     }

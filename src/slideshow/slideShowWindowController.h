@@ -100,6 +100,7 @@ signals:
     void identifyEnded();
 
 private:
+    void keepCaptionAbovePhoto();
     enum class StepResult { EmptyQueue, NoFolder, NothingToShow, Unreadable, Show };
     struct StepOutcome
     {

@@ -24,6 +24,10 @@ private slots:
     void initTestCase();
     void cleanupTestCase();
     void codeStartsOnTheThirdDisplay();
+    // The OpenGL view is a window of its own: what must show above or
+    // instead of it has to reach the monitor too.
+    void captionAndPlainViewReachTheMonitor_data();
+    void captionAndPlainViewReachTheMonitor();
 
 private:
     QString makeCodeFolder(const QString &code);
@@ -51,7 +55,8 @@ bool near(QRgb pixel, const QColor &colour)
 }
 
 // Inside the fitted frame the photo's colour, outside it something else.
-bool showsPhotoCentred(const QImage &shot, const QColor &colour)
+// A caption strip may cover the bottom rows.
+bool showsPhotoCentred(const QImage &shot, const QColor &colour, int coveredAtBottom = 0)
 {
     if (shot.isNull()) {
         return false;
@@ -60,7 +65,7 @@ bool showsPhotoCentred(const QImage &shot, const QColor &colour)
     const QRect fitted =
         frame.translated((shot.width() - frame.width()) / 2, (shot.height() - frame.height()) / 2);
     const QList<QPoint> inside{fitted.center(), fitted.topLeft() + QPoint(8, 8),
-                               fitted.bottomRight() - QPoint(8, 8),
+                               fitted.bottomRight() - QPoint(8, 8 + coveredAtBottom),
                                fitted.topRight() + QPoint(-8, 8)};
     const QList<QPoint> outside{QPoint(fitted.left() - 20, fitted.center().y()),
                                 QPoint(fitted.right() + 20, fitted.center().y())};
@@ -208,6 +213,57 @@ void TestDisplayStart::codeStartsOnTheThirdDisplay()
     QCOMPARE(code.value(u"screenIsPlaying"_s).toBool(), true);
     QCOMPARE(statuses.at(1).value(u"mesg"_s).toString(), u"<Slide Show is Running...>"_s);
     QCOMPARE(statuses_.size(), 2);
+}
+
+void TestDisplayStart::captionAndPlainViewReachTheMonitor_data()
+{
+    QTest::addColumn<QString>("mode");
+    QTest::addColumn<bool>("caption");
+    QTest::newRow("fade, caption") << u"transitionModeFixed"_s << true;
+    QTest::newRow("fade, no caption") << u"transitionModeFixed"_s << false;
+    QTest::newRow("no transition, caption") << u"transitionModeNone"_s << true;
+}
+
+void TestDisplayStart::captionAndPlainViewReachTheMonitor()
+{
+    QFETCH(QString, mode);
+    QFETCH(bool, caption);
+    store_.setObject(mode, kPrefUseTransitionMode);
+    store_.setBool(caption, kPrefShowPhotoWithFilename);
+    const QString folder =
+        makeCodeFolder(u"K%1"_s.arg(QLatin1String(QTest::currentDataTag())).remove(u' '));
+
+    AppDelegate delegate;
+    delegate.setupWindowControllers();
+    delegate.startSequence(kStartSequenceAll);
+    slideShowWindowController *second = delegate.slideShowWindowControllerList().at(1).get();
+    QVERIFY(QTest::qWaitForWindowExposed(second->window()));
+    QSignalSpy shown(second, &slideShowWindowController::slideShown);
+    NotificationCenter::defaultCenter()->postNotificationName(
+        kSlideShowParamChanged, QVariant(), {{kKeyScreenIndex, 1}, {kKeySourcePath, folder}});
+    QVERIFY(shown.wait(10000));
+    const QColor colour = colours_.value(shown.first().first().toString());
+    QScreen *monitor = QGuiApplication::screens().at(1);
+
+    QTRY_VERIFY_WITH_TIMEOUT(showsPhotoCentred(monitor->grabWindow(0).toImage(), colour, 40), 5000);
+
+    // White caption text along the bottom edge.
+    auto captionShows = [&] {
+        const QImage shot = monitor->grabWindow(0).toImage();
+        for (int y = shot.height() - 40; y < shot.height(); ++y) {
+            for (int x = 0; x < shot.width(); ++x) {
+                if (near(shot.pixel(x, y), Qt::white)) {
+                    return true;
+                }
+            }
+        }
+        return false;
+    };
+    if (caption) {
+        QTRY_VERIFY_WITH_TIMEOUT(captionShows(), 5000);
+    } else {
+        QVERIFY(!captionShows());
+    }
 }
 
 OVRA_TEST_MAIN_WITH_SCREENS(TestDisplayStart, 4)
