@@ -9,6 +9,10 @@
 #include <QThread>
 #include <QVariant>
 
+#include <csignal>
+
+#include <sys/prctl.h>
+
 using namespace Qt::StringLiterals;
 
 namespace {
@@ -53,6 +57,9 @@ bool VirtualScreens::start(QString *error)
             continue;
         }
         server_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        // A test that crashes takes its server along: an orphaned one would
+        // hold the test's output open and keep ctest waiting until its limit.
+        server_.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGTERM); });
         server_.start(xvfb, {u":%1"_s.arg(number), u"-screen"_s, u"0"_s, geometry, u"-noreset"_s,
                              u"-nolisten"_s, u"tcp"_s});
         if (!server_.waitForStarted(kStartTimeoutMs)) {

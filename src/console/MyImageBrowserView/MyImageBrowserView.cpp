@@ -181,6 +181,18 @@ void MyImageBrowserView::startDrag(Qt::DropActions supportedActions)
 
 void MyImageBrowserView::dragEnterEvent(QDragEnterEvent *event)
 {
+    answerDrag(event);
+}
+
+void MyImageBrowserView::dragMoveEvent(QDragMoveEvent *event)
+{
+    answerDrag(event);
+}
+
+// Enter and move get the same answer; a move event is no enter event, so the
+// shared part takes the common base.
+void MyImageBrowserView::answerDrag(QDragMoveEvent *event)
+{
     if (!fController) {
         event->ignore();
         return;
@@ -201,11 +213,6 @@ void MyImageBrowserView::dragEnterEvent(QDragEnterEvent *event)
     }
     event->setDropAction(action);
     event->accept();
-}
-
-void MyImageBrowserView::dragMoveEvent(QDragMoveEvent *event)
-{
-    dragEnterEvent(static_cast<QDragEnterEvent *>(event));
 }
 
 void MyImageBrowserView::dropEvent(QDropEvent *event)

@@ -38,6 +38,8 @@ protected:
     void dropEvent(QDropEvent *event) override;
 
 private:
+    void answerDrag(QDragMoveEvent *event);
+
     MyImageBrowserViewController *fController = nullptr;
     QRect fLastVisibleRect;
 };
