@@ -55,28 +55,32 @@ QPixmap MyImageBrowserThumbnails::thumbnail(const QString &path, QSize size)
     fPending.insert(key);
     const quint64 epoch = fEpoch->load();
     auto epochNow = fEpoch;
-    auto *watcher = new QFutureWatcher<Decoded>(this);
-    connect(watcher, &QFutureWatcher<Decoded>::finished, this, [this, watcher, key, path, size] {
-        watcher->deleteLater();
-        fPending.remove(key);
-        const Decoded decoded = watcher->result();
-        const QImage &image = decoded.image;
-        if (image.isNull()) {
-            // A skipped decode is asked for again when its cell is drawn; a
-            // file that does not decode is not.
-            if (!decoded.skipped) {
-                fFailed.insert(key);
-            }
-            return;
-        }
-        auto *pixmap = new QPixmap(QPixmap::fromImage(image));
-        const int cost = qMax(1, int(qint64(pixmap->width()) * pixmap->height() * 4 / 1024));
-        fCache.insert(key, pixmap, cost);
-        emit thumbnailReady(path, size);
-    });
     // A promise of our own rather than QtConcurrent::run: the hand-over of
     // the decode to the pool can then be stated.
     auto promise = std::make_shared<QPromise<Decoded>>();
+    auto *watcher = new QFutureWatcher<Decoded>(this);
+    // The handler keeps the promise too: whichever side lets go last frees
+    // the result, and the shared count orders that after the read here.
+    connect(watcher, &QFutureWatcher<Decoded>::finished, this,
+            [this, watcher, key, path, size, promise] {
+                watcher->deleteLater();
+                fPending.remove(key);
+                const Decoded decoded = watcher->result();
+                const QImage &image = decoded.image;
+                if (image.isNull()) {
+                    // A skipped decode is asked for again when its cell is drawn; a
+                    // file that does not decode is not.
+                    if (!decoded.skipped) {
+                        fFailed.insert(key);
+                    }
+                    return;
+                }
+                auto *pixmap = new QPixmap(QPixmap::fromImage(image));
+                const int cost =
+                    qMax(1, int(qint64(pixmap->width()) * pixmap->height() * 4 / 1024));
+                fCache.insert(key, pixmap, cost);
+                emit thumbnailReady(path, size);
+            });
     watcher->setFuture(promise->future());
     promise->start();
     fPool.start(ThreadHandoff::handedOver([promise, path, size, epoch, epochNow] {
