@@ -115,7 +115,7 @@ void PreferencesFile::setAside(const QString &why) const
 
 void PreferencesFile::removeInterruptedSaves() const
 {
-    const QFileInfo info(m_path);
+    const QFileInfo info(PropertyList::atomicWriteTarget(m_path));
     const QDir folder = info.absoluteDir();
     const QString pattern = info.fileName() + kAtomicWriteTemporaryInfix + QStringLiteral("??????");
     for (const QString &name : folder.entryList({pattern}, QDir::Files | QDir::Hidden)) {

@@ -4,6 +4,7 @@
 
 #include <QDateTime>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryFile>
 #include <QTimeZone>
 
@@ -318,6 +319,13 @@ QByteArray toXml(const QVariant &value)
     return result;
 }
 
+QString atomicWriteTarget(const QString &path)
+{
+    const QFileInfo info(path);
+    const QString resolved = info.isSymLink() ? info.canonicalFilePath() : QString();
+    return resolved.isEmpty() ? path : resolved;
+}
+
 bool writeFileAtomically(const QString &path, const QVariant &value, QString *error)
 {
     auto fail = [error](const QString &why) {
@@ -328,12 +336,14 @@ bool writeFileAtomically(const QString &path, const QVariant &value, QString *er
     const QByteArray xml = toXml(value);
     if (xml.isEmpty())
         return fail(QStringLiteral("the value cannot be written as a property list"));
+    // A link to a shared file stays a link: the file it points to is replaced.
+    const QString target = atomicWriteTarget(path);
     // A named temporary with a name of our own, so that what a killed save
     // leaves can be told from anything else beside the file.
-    QTemporaryFile file(path + kAtomicWriteTemporaryInfix + QStringLiteral("XXXXXX"));
+    QTemporaryFile file(target + kAtomicWriteTemporaryInfix + QStringLiteral("XXXXXX"));
     if (!file.open())
         return fail(file.errorString());
-    const QFileDevice::Permissions kept = QFile::permissions(path);
+    const QFileDevice::Permissions kept = QFile::permissions(target);
     const QFileDevice::Permissions mode = kept.toInt() != 0
                                               ? kept
                                               : QFileDevice::ReadOwner | QFileDevice::WriteOwner |
@@ -343,7 +353,7 @@ bool writeFileAtomically(const QString &path, const QVariant &value, QString *er
     if (!file.setPermissions(mode) || ::fsync(file.handle()) != 0)
         return fail(qt_error_string(errno));
     if (::rename(QFile::encodeName(file.fileName()).constData(),
-                 QFile::encodeName(path).constData()) != 0)
+                 QFile::encodeName(target).constData()) != 0)
         return fail(qt_error_string(errno));
     file.setAutoRemove(false);
     return true;

@@ -16,6 +16,11 @@ QVariant fromXml(const QByteArray &xml, QString *error = nullptr);
 
 QByteArray toXml(const QVariant &value);
 // Written through a temporary file and a rename, so a crash never leaves a torn file.
+// Through a symbolic link, the file it points to is replaced.
 bool writeFileAtomically(const QString &path, const QVariant &value, QString *error = nullptr);
+
+// The file writeFileAtomically() replaces for path, beside which its
+// temporary stands.
+QString atomicWriteTarget(const QString &path);
 
 } // namespace PropertyList

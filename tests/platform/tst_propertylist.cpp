@@ -3,6 +3,7 @@
 #include "TestSupport.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -130,6 +131,13 @@ private slots:
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden),
                  QStringList{u"prefs.plist"_s});
         QCOMPARE(PropertyList::readFile(path).toMap().value(u"a"_s), QVariant(qint64(2)));
+
+        // A link to a shared file stays a link.
+        const QString link = dir.filePath(u"link.plist"_s);
+        QVERIFY(QFile::link(path, link));
+        QVERIFY(PropertyList::writeFileAtomically(link, QVariantMap{{u"a"_s, 3}}));
+        QVERIFY(QFileInfo(link).isSymLink());
+        QCOMPARE(PropertyList::readFile(path).toMap().value(u"a"_s), QVariant(qint64(3)));
     }
 
     void missingFileOrFolderFails()
