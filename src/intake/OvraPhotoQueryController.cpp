@@ -169,7 +169,7 @@ std::optional<QString> OvraPhotoQueryController::demoFolderForSearch() const
         return std::nullopt;
     }
     const QString name = prefs->stringForKey(kPrefDemoFolderName);
-    const QString root = prefs->stringForKey(kPrefSlideShowPath);
+    const QString root = getPhotoStoreRoot(prefs);
     // Without a root the demo folder would land wherever the process runs.
     if (name.trimmed().isEmpty() || root.isEmpty()) {
         return std::nullopt;

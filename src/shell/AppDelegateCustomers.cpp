@@ -46,7 +46,7 @@ QString AppDelegate::formPathForCode(const QString &code, const QString &withDai
 void AppDelegate::reloadCustomerTable()
 {
     Preferences *store = Preferences::standardUserDefaults();
-    const QString root = store->stringForKey(kPrefSlideShowPath);
+    const QString root = getPhotoStoreRoot(store);
     const QString day = getDailyFolderName(store);
     const QString dayFolder = root.isEmpty() || day.isNull() ? QString() : QDir(root).filePath(day);
     prefWindow()->setCustomerRows(CustomerTableModel::rowsOfDayFolder(dayFolder));

@@ -42,8 +42,9 @@ QStringList foldersToSearch(const BackgroundPatternSources &sources)
     QStringList folders;
     const QString userData = sources.userDataPath.isEmpty() ? kOldDataFolder : sources.userDataPath;
     folders << expandHome(userData, sources.homePath);
-    const QString root =
-        sources.store ? sources.store->stringForKey(kPrefSlideShowPath) : QString();
+    const QString root = sources.store ? expandHome(sources.store->stringForKey(kPrefSlideShowPath),
+                                                    sources.homePath)
+                                       : QString();
     if (!root.isEmpty()) {
         if (QFileInfo(root).isDir()) {
             folders << root;

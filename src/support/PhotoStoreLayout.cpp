@@ -45,12 +45,6 @@ QString pathExtension(const QString &path)
     return dot > 0 ? name.mid(dot + 1) : QString();
 }
 
-QString storeRoot(Preferences &prefs)
-{
-    const QString root = prefs.stringForKey(kPrefSlideShowPath);
-    return root.isEmpty() ? QString() : expandTilde(root);
-}
-
 } // namespace
 
 QString getDailyFolderFormat(Preferences *store)
@@ -108,6 +102,12 @@ QString getDayStepperFolderName(qint64 daysBack, Preferences *store)
     return getDayStepperFolderName(dayStepperDate(daysBack), store);
 }
 
+QString getPhotoStoreRoot(Preferences *store)
+{
+    const QString root = storeOrStandard(store).stringForKey(kPrefSlideShowPath);
+    return root.isEmpty() ? QString() : expandTilde(root);
+}
+
 QString getShownDayFolder(Preferences *store)
 {
     Preferences &prefs = storeOrStandard(store);
@@ -115,7 +115,7 @@ QString getShownDayFolder(Preferences *store)
     if (!alternate.isEmpty()) {
         return QDir::cleanPath(expandTilde(alternate));
     }
-    const QString root = storeRoot(prefs);
+    const QString root = getPhotoStoreRoot(&prefs);
     if (root.isEmpty()) {
         return QString();
     }
@@ -145,7 +145,7 @@ QString formPathForCode(const QString &code, const QString &dailyFolder, Prefere
         OvraLog(kLogRefusedCodeForPath.arg(code));
         return QString();
     }
-    const QString root = storeRoot(storeOrStandard(store));
+    const QString root = getPhotoStoreRoot(store);
     if (root.isEmpty() || dailyFolder.isNull()) {
         return QString();
     }

@@ -44,6 +44,10 @@ QString getDayStepperFolderName(qint64 daysBack, Preferences *store = nullptr);
 
 // ---- code folders
 
+// "prefSlideShowPath" with "~" expanded; null when unset. Every reader of the
+// root goes through here, so "~/OvraPhotoStore" names the same folder everywhere.
+QString getPhotoStoreRoot(Preferences *store = nullptr);
+
 // The day folder the console shows: "prefPathToAlternateDateFolder" when it
 // holds more than blanks (trimmed), else root / store day name. Null when
 // neither a root nor an alternate folder is set.

@@ -248,6 +248,14 @@ private slots:
         query.startSearchActionWithParamOldwayOvra2(request(day, &plain, QStringLiteral("ABC")));
         QCOMPARE(plain.params.size(), 1);
         QCOMPARE(plain.params.first().value(kKeyAltPath).toString(), demo);
+
+        // A root written with "~" is the same store, not a folder named "~" here.
+        const QByteArray home = qgetenv("HOME");
+        qputenv("HOME", QFile::encodeName(fDir->path()));
+        fStore->setObject(QStringLiteral("~/store"), kPrefSlideShowPath);
+        query.startSearchActionWithParamOldwayOvra2(request(day, &recorder, QStringLiteral("ABC")));
+        qputenv("HOME", home);
+        QCOMPARE(recorder.calls.at(3).param.value(kKeyAltPath).toString(), demo);
     }
 
     void folderListing()
