@@ -168,8 +168,13 @@ void MainWindowController::connectControls()
     table->setColumnWidth(CodeListModel::CreatedColumn, 140);
     table->verticalHeader()->setVisible(false);
     table->verticalHeader()->setDefaultSectionSize(table->fontMetrics().height() + 8);
-    connect(table->selectionModel(), &QItemSelectionModel::selectionChanged, this,
-            [this] { doClickOnTableView(); });
+    connect(table->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] {
+        // Only the operator's choice runs the click action; a rescan
+        // clearing the selection keeps what the browser shows.
+        if (!fClearingSelection) {
+            doClickOnTableView();
+        }
+    });
     connect(fCodeList, &CodeListModel::uncountedCountChanged, this, [this](int uncounted) {
         updateCountingLabel(uncounted);
         if (uncounted == 0 && fCodeList->rowCount() > 0) {

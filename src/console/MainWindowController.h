@@ -186,6 +186,7 @@ private:
     void setCodeButtonsEnabled(bool enabled);
     void emptyBrowser();
     void showEmptyView();
+    void clearSelectionWithoutClick();
     void syncDayControls();
     int screenCount() const;
 
@@ -208,6 +209,7 @@ private:
     QVariantList _popupArrayController;
     QString _fLastSelectedCode;
     std::atomic_bool fInsideScanning{false};
+    bool fClearingSelection = false;
     int fCountTotal = 0;
     // Destroyed next to last, waiting for the counters still running...
     QThreadPool fCountPool;

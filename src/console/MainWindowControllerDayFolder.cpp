@@ -20,7 +20,7 @@
 void MainWindowController::ibHandleDailyFolderPopup(int tag)
 {
     if (tag == kDayFolderTagOtherDay) {
-        const QString root = fStore->stringForKey(kPrefSlideShowPath);
+        const QString root = getPhotoStoreRoot(fStore);
         if (root.isEmpty()) {
             return;
         }
@@ -54,7 +54,7 @@ void MainWindowController::ibClickedOnStepperForDate(std::optional<qint64> stepp
     const qint64 days = qMin<qint64>(stepperValue ? qAbs(*stepperValue) : 0, kDayStepperMaxDays);
     const QDateTime date = dayStepperDate(days);
     fStore->setObject(date, kPrefSelectedDateString);
-    const QString root = fStore->stringForKey(kPrefSlideShowPath);
+    const QString root = getPhotoStoreRoot(fStore);
     const QString name = getDayStepperFolderName(date, fStore);
     const QString folder = root.isEmpty() || name.isNull() ? QString() : QDir(root).filePath(name);
     const bool exists = !folder.isEmpty() && QFileInfo(folder).isDir();
@@ -83,7 +83,7 @@ void MainWindowController::ibClickedOnStepperForDate(std::optional<qint64> stepp
 
 void MainWindowController::showEmptyView()
 {
-    ui_->ibCustomerTableView->clearSelection();
+    clearSelectionWithoutClick();
     fCountPool.clear();
     fCodeList->setContent({});
     emptyBrowser();
@@ -94,7 +94,7 @@ void MainWindowController::showEmptyView()
 void MainWindowController::reloadAllData()
 {
     scanFolderAgain();
-    ui_->ibCustomerTableView->clearSelection();
+    clearSelectionWithoutClick();
     if (_browser) {
         setCodeButtonsEnabled(false);
         _fLastSelectedCode = kPleaseSelectFromAbove;

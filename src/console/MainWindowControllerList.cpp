@@ -32,7 +32,7 @@ bool MainWindowController::scanFolderAgain()
         return false;
     }
     QList<CodeFolderScan::Candidate> candidates;
-    const QString root = fStore->stringForKey(kPrefSlideShowPath);
+    const QString root = getPhotoStoreRoot(fStore);
     if (!root.isEmpty() && QFileInfo(root).isDir()) {
         const QString dayFolder = getShownDayFolder(fStore);
         if (!dayFolder.isEmpty()) {
@@ -72,11 +72,18 @@ void MainWindowController::applyScannedList(const QList<CodeFolderScan::Folder> 
         }
         rows << row;
     }
-    ui_->ibCustomerTableView->clearSelection();
+    clearSelectionWithoutClick();
     fCountTotal = int(rows.size());
     fCodeList->setContent(rows);
     updateCountingLabel(fCodeList->uncountedCount());
     emit codeListShown(int(rows.size()));
+}
+
+void MainWindowController::clearSelectionWithoutClick()
+{
+    fClearingSelection = true;
+    ui_->ibCustomerTableView->clearSelection();
+    fClearingSelection = false;
 }
 
 void MainWindowController::updateCountingLabel(int uncounted)

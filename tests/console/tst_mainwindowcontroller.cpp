@@ -395,6 +395,8 @@ void TestMainWindowController::watcherRescanFromAnotherThread()
     rig.makeCode(rig.dayFolder(kToday), QStringLiteral("B"), 1);
     auto w = rig.makeWindow();
     QCOMPARE(w->codeList()->rowCount(), 1);
+    w->ibCustomerTableView()->selectRow(0);
+    QTRY_COMPARE(w->fImageBrowserViewController()->images().size(), 1);
     rig.makeCode(rig.dayFolder(kToday), QStringLiteral("C"), 2);
     QSignalSpy shown(w.get(), &MainWindowController::codeListShown);
     std::thread([&rig] {
@@ -404,6 +406,11 @@ void TestMainWindowController::watcherRescanFromAnotherThread()
     QVERIFY(shown.wait(5000));
     QCOMPARE(listedCodes(*w), (codes("B,C")));
     QTRY_COMPARE(w->codeList()->uncountedCount(), 0);
+    // A rescan clears the selection but leaves what the operator was looking at.
+    QVERIFY(!w->ibCustomerTableView()->selectionModel()->hasSelection());
+    QCOMPARE(w->fImageBrowserViewController()->images().size(), 1);
+    QCOMPARE(w->fLastSelectedCode(), QStringLiteral("B"));
+    QVERIFY(w->ibPlayButton()->isEnabled());
 }
 
 void TestMainWindowController::demoSlides()

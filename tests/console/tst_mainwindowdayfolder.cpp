@@ -40,6 +40,7 @@ private slots:
     void stepper_data();
     void stepper();
     void missingDayShowsEmptyView();
+    void todayComesBack_data();
     void todayComesBack();
     void otherDayThroughOpenPanel_data();
     void otherDayThroughOpenPanel();
@@ -109,9 +110,25 @@ void TestMainWindowDayFolder::missingDayShowsEmptyView()
     QCOMPARE(w->codeList()->rowCount(), 0);
 }
 
+void TestMainWindowDayFolder::todayComesBack_data()
+{
+    QTest::addColumn<bool>("rootUnderTilde");
+    QTest::newRow("absolute root") << false;
+    // The factory root is "~/OvraPhotoStore": the list and the stepper must expand it.
+    QTest::newRow("root written with ~") << true;
+}
+
 void TestMainWindowDayFolder::todayComesBack()
 {
+    QFETCH(bool, rootUnderTilde);
     ConsoleTestRig rig(kNoon);
+    const QByteArray home = qgetenv("HOME");
+    const auto restoreHome = qScopeGuard([home] { qputenv("HOME", home); });
+    if (rootUnderTilde) {
+        const QFileInfo root(rig.root());
+        qputenv("HOME", QFile::encodeName(root.path()));
+        rig.store().setObject(QStringLiteral("~/") + root.fileName(), kPrefSlideShowPath);
+    }
     rig.makeCode(rig.dayFolder(kNoon.date()), QStringLiteral("T"), 1);
     rig.makeCode(rig.dayFolder(kNoon.date().addDays(-1)), QStringLiteral("Y"), 1);
     auto w = rig.makeWindow();
