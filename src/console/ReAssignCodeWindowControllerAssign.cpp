@@ -51,8 +51,10 @@ void ReAssignCodeWindowController::assign()
     if (!confirm(text)) {
         return;
     }
-    const CodeReassignment::Result result = doMoveImages();
-    done(result.moved.isEmpty() ? kReassignReturnStopped : kReassignReturnMoved);
+    // Confirmed ends with "moved" even when every move failed: the console
+    // reloads and shows where the photos really are.
+    doMoveImages();
+    done(kReassignReturnMoved);
 }
 
 void ReAssignCodeWindowController::showAlert(const QString &title, const QString &text)

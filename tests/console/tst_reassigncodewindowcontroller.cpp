@@ -74,6 +74,7 @@ private slots:
     void alertsKeepTheSheetOpen();
     void cancelMovesNothing();
     void confirmedMoveSkipsACollision();
+    void confirmedMoveWithNothingMovedStillEndsAsMoved();
     void recordIsNamedWithTheWeekBasedYear();
     void recordKeepsAnAmpersand();
     void otherButtonEndsWithoutMoving();
@@ -388,6 +389,24 @@ void TestReAssignCodeWindowController::confirmedMoveSkipsACollision()
              QVariant(QStringLiteral("XYZ")));
     QCOMPARE(data.value(QStringLiteral("datafornewcode")).toMap().value(QStringLiteral("room")),
              QVariant(QStringLiteral("2")));
+}
+
+void TestReAssignCodeWindowController::confirmedMoveWithNothingMovedStillEndsAsMoved()
+{
+    auto sheet = makeSheet(QStringLiteral("abc"), 1);
+    QFile taken(fDay + QStringLiteral("/XYZ/p1.jpg"));
+    QVERIFY(taken.open(QIODevice::WriteOnly));
+    taken.close();
+    sheet->ibClickedOnPopup(2);
+    dragToBrowser2(*sheet, {QStringLiteral("p1.jpg")});
+    QSignalSpy finished(sheet.get(), &QDialog::finished);
+    fAnswerYes = true;
+    sheet->doEndSheet(sheet->ibAssignButton());
+    // The console reloads on 1001 only, and must show that nothing moved.
+    QCOMPARE(finished.size(), 1);
+    QCOMPARE(finished.first().first().toInt(), kReassignReturnMoved);
+    QVERIFY(QFileInfo::exists(fDay + QStringLiteral("/abc/p1.jpg")));
+    QVERIFY(QDir(fRecords).isEmpty());
 }
 
 void TestReAssignCodeWindowController::recordIsNamedWithTheWeekBasedYear()
