@@ -116,6 +116,14 @@ private slots:
         QCOMPARE(findBackgroundPattern(s).path, home_ + u"/OvraSlideShow/pattern.png"_s);
         QVERIFY(capture.finish().contains(kLogPathsToSearch.arg(
             u"(%1, %2)"_s.arg(home_ + u"/OvraSlideShow"_s, dir_->filePath(u"store"_s)))));
+
+        // A root written with "~" lies under the home given.
+        store_->setObject(u"~/photos"_s, kPrefSlideShowPath);
+        QVERIFY(QDir().mkpath(home_ + u"/photos"_s));
+        StderrCapture tilde;
+        findBackgroundPattern(s);
+        QVERIFY(tilde.finish().contains(kLogPathsToSearch.arg(
+            u"(%1, %2, %3)"_s.arg(home_ + u"/OvraSlideShow"_s, home_ + u"/photos"_s, home_))));
     }
 
     void parentApplicationAccount_data()
