@@ -252,7 +252,7 @@ int copyFoundImages(const ActivationCopyJob &job)
     } else {
         OvraLog(kLogNoImagesFound.arg(kSelf, kOperation, job.folder));
         count = countExistingJpegs(target);
-        OvraLog(kLogStartWithExisting.arg(count).arg(target));
+        OvraLog(kLogStartWithExisting.arg(count, 2).arg(target)); // padded to two places
     }
     if (count == 0 || (job.superseded && job.superseded())) {
         return 0;
