@@ -54,7 +54,9 @@ bool makeTree(const QString &day)
         }
         for (int i = 0; i < kPhotosPerCode; ++i) {
             QFile file(folder + QStringLiteral("/IMG_%1.jpg").arg(i, 4, 10, QLatin1Char('0')));
+            // Flushed before it is dated: a write at close would date it now.
             if (!file.open(QIODevice::WriteOnly) || file.write("\xFF\xD8\xFF\xD9", 4) != 4 ||
+                !file.flush() ||
                 !file.setFileTime(base.addSecs(code * kPhotosPerCode + i),
                                   QFileDevice::FileModificationTime)) {
                 return false;
@@ -139,7 +141,9 @@ int main(int argc, char **argv)
                 oneFigure.median, oneFigure.fastest, oneFigure.median / anchor.median);
     std::printf("answers: all codes %s the anchor's newest 40; one code %s\n",
                 sameAnswer ? "match" : "DIFFER FROM", oneOk ? "correct" : "WRONG");
-    std::printf("target: at most 1.50 x the anchor -> %s\n",
-                shoutFigure.median <= 1.5 * anchor.median ? "met" : "NOT met");
+    // A fast wrong answer meets nothing.
+    const bool fast = shoutFigure.median <= 1.5 * anchor.median;
+    std::printf("target: the anchor's answer, in at most 1.50 x its time -> %s\n",
+                fast && sameAnswer && oneOk ? "met" : "NOT met");
     return sameAnswer && oneOk ? 0 : 2;
 }

@@ -5,8 +5,9 @@
 # day folder FOLDER, or of all its code folders when no CODE is given: at most
 # COUNT of them, newest first, one a line, relative to FOLDER ("./CODE/x.jpg").
 # Hidden files and folders are skipped, and so are names holding a newline
-# (they cannot be told apart from two lines). Files modified within the last
-# two seconds are still being written and are left for the next search.
+# (they cannot be told apart from two lines). Photos that have only just
+# arrived are listed too: the copier waits until a photo is whole and
+# unchanged before it copies it.
 #
 # Nothing named in the arguments is ever run or interpreted: they only reach
 # find as quoted start paths.
@@ -60,7 +61,6 @@ fi
 find "$start" -mindepth "$depth" -maxdepth "$depth" -type f \
     ! -path '*/.*' ! -path "*$nl*" \
     \( -iname '*.jpg' -o -iname '*.jpeg' \) \
-    ! -newermt '2 seconds ago' \
     -printf '%T@ %p\n' |
     sort -rn |
     sed -e 's/^[^ ]* //' -e "${count}q"

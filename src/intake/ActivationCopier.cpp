@@ -82,9 +82,9 @@ bool sameVersion(const struct stat &a, const struct stat &b)
 // A photo rewritten in place while it is copied would give a mix or a
 // truncated copy: such a copy is made again, a few times, then refused.
 constexpr int kCopyAttempts = 5;
-// As the photo search: a photo changed within the last two seconds may still
-// be being written. Only once it is older does a change during the copy
-// always show in its modification time.
+// A photo changed within the last two seconds may still be being written (the
+// photo search lists it all the same). Only once it is older does a change
+// during the copy always show in its modification time.
 constexpr qint64 kStillWrittenNs = 2'000'000'000;
 constexpr qint64 kEmptyFileWaitNs = 200'000'000;
 
@@ -252,7 +252,7 @@ int copyFoundImages(const ActivationCopyJob &job)
     } else {
         OvraLog(kLogNoImagesFound.arg(kSelf, kOperation, job.folder));
         count = countExistingJpegs(target);
-        OvraLog(kLogStartWithExisting.arg(count).arg(target));
+        OvraLog(kLogStartWithExisting.arg(count, 2).arg(target)); // padded to two places
     }
     if (count == 0 || (job.superseded && job.superseded())) {
         return 0;

@@ -262,6 +262,8 @@ void slideShowWindowController::handleSlideShowParamChangedNotification(const No
         OvraLog(kLogNotForUs.arg(who(), op));
         return;
     }
+    // A new activation may have put other photos under the same names.
+    dropLookAhead();
     Preferences *store = Preferences::standardUserDefaults();
     const QString k1 = roleKey(kRoleSlideShowPath);
     const QString k2 = roleKey(kRoleSlideShowPathAliasData);

@@ -3,6 +3,7 @@
 #include "intake/OvraSearchDelegate.h"
 #include "slideshow/OvraQueue.h"
 #include "slideshow/randomNumberGenerator.h"
+#include "support/FileIdentity.h"
 
 #include <QImage>
 #include <QObject>
@@ -16,6 +17,7 @@
 #include <atomic>
 #include <memory>
 #include <mutex>
+#include <optional>
 
 class OvraPhotoQueryController;
 class QLabel;
@@ -163,16 +165,20 @@ private:
     QTimer delayTimer_;
     QTimer autoStartTimer_;
     // The next photo of a freshly filled queue, decoded while the auto start
-    // waits; taken by the step that shows it (workers only).
+    // waits; taken by the step that shows it, and only while its file is the
+    // one decoded: camera file names repeat between customers.
     struct Predecoded
     {
         QString path;
         QSize size;
+        std::optional<FileIdentity> file;
         QImage image;
     };
+    void dropLookAhead();
     std::mutex predecodedLock_;
     Predecoded predecoded_;
-    int fillsRunning_ = 0; // main thread only
+    quint64 lookAheadGeneration_ = 0; // under predecodedLock_; moved on by every drop
+    int fillsRunning_ = 0;            // main thread only
     bool autoStartWaitsForFill_ = false;
     // Steps and queue fills run here; last member, so it drains first.
     QThreadPool workers_;

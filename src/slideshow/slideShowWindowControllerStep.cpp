@@ -89,13 +89,33 @@ void slideShowWindowController::predecodeNext(QSize decodeSize)
     if (entries.isEmpty() || isInsideSlideShowLoop) {
         return; // a running loop decodes its own next photo
     }
+    quint64 generation = 0;
+    {
+        const std::lock_guard lock(predecodedLock_);
+        generation = lookAheadGeneration_;
+    }
     // The photo getNextObject() hands out next.
     const qint64 current = slideShowQueue.curIndex();
     const qint64 next = current < 0 || current + 1 >= entries.size() ? 0 : current + 1;
-    Predecoded decoded{entries.at(next), decodeSize, QImage()};
-    decoded.image = getNSImageFromFilePath(decoded.path, decodeSize);
+    const QString path = entries.at(next);
+    Predecoded decoded{path, decodeSize, FileIdentity::of(path), QImage()};
+    decoded.image = getNSImageFromFilePath(path, decodeSize);
+    // A file replaced while it was read is not known for what it holds.
+    if (!decoded.file || decoded.file != FileIdentity::of(path)) {
+        return;
+    }
     const std::lock_guard lock(predecodedLock_);
-    predecoded_ = std::move(decoded);
+    if (generation == lookAheadGeneration_) {
+        predecoded_ = std::move(decoded);
+    }
+}
+
+void slideShowWindowController::dropLookAhead()
+{
+    Predecoded dropped;
+    const std::lock_guard lock(predecodedLock_);
+    std::swap(dropped, predecoded_);
+    ++lookAheadGeneration_;
 }
 
 // Runs on the worker: everything that touches the disk.
@@ -142,7 +162,9 @@ slideShowWindowController::StepOutcome slideShowWindowController::runStepBody(QS
         const std::lock_guard lock(predecodedLock_);
         std::swap(ahead, predecoded_);
     }
-    if (!ahead.image.isNull() && ahead.path == outcome.path && ahead.size == decodeSize) {
+    // The same name and size may be another customer's photo by now.
+    if (!ahead.image.isNull() && ahead.path == outcome.path && ahead.size == decodeSize &&
+        ahead.file && ahead.file == FileIdentity::of(outcome.path)) {
         outcome.image = std::move(ahead.image);
     } else {
         outcome.image = getNSImageFromFilePath(outcome.path, decodeSize);

@@ -26,9 +26,8 @@ QString prefix();
 // A file of the installed layout, e.g. "bin/ovra-videowall".
 QString installed(const QString &relative);
 
-// A plain-coloured photo with its name as a caption, dated as given (the
-// photo script leaves fresh files alone). Plain colours survive JPEG and are
-// easy to find on screen.
+// A plain-coloured photo with its name as a caption, dated as given. Plain
+// colours survive JPEG and are easy to find on screen.
 bool writePhoto(const QString &path, const QColor &colour, const QSize &size,
                 const QDateTime &modified);
 bool near(QRgb pixel, const QColor &colour);

@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFileInfo>
+#include <QSet>
 #include <QTest>
 
 #include <memory>
@@ -19,6 +20,7 @@ class TestVenue : public QObject
 private slots:
     void typedCodePlaysInTheRoom_data();
     void typedCodePlaysInTheRoom();
+    void sameFileNamesStayWithTheirCode();
     void companionsSteerTheCurrentCode();
     void operatorIdentifiesTheRooms();
     void secondStartIsRefused();
@@ -33,6 +35,10 @@ private:
     // Polls monitor 1 until every colour has been seen centred on it.
     QStringList seenOnRoomScreen(E2eKiosk &kiosk, const QList<QColor> &colours,
                                  const QString &screenshotName = QString());
+    // Polls monitor 1 from the first of playing centred on it until, having
+    // shown every one of them, the slideshow came back to that first one;
+    // false at once when one of gone shows in between.
+    static bool playsOnly(E2eKiosk &kiosk, const QList<QColor> &playing, const QList<QColor> &gone);
 };
 
 namespace {
@@ -206,6 +212,71 @@ void TestVenue::typedCodePlaysInTheRoom()
     if (monitors == 2) {
         E2e::saveScreenshot(whole.copy(console), u"console"_s);
     }
+    QVERIFY(kiosk->quit());
+}
+
+bool TestVenue::playsOnly(E2eKiosk &kiosk, const QList<QColor> &playing, const QList<QColor> &gone)
+{
+    QList<qsizetype> shown; // an entry for each photo as it comes on
+    QElapsedTimer timer;
+    timer.start();
+    while (!timer.hasExpired(2 * E2e::kWaitMs)) {
+        const QImage room = kiosk.grabMonitor(1);
+        for (qsizetype i = 0; i < playing.size(); ++i) {
+            if ((shown.isEmpty() || shown.last() != i) &&
+                E2e::showsPhotoCentred(room, kPhotoSize, playing.at(i))) {
+                shown.append(i);
+            }
+        }
+        for (const QColor &colour : gone) {
+            if (!shown.isEmpty() && E2e::showsPhotoCentred(room, kPhotoSize, colour)) {
+                qWarning("%s is back on the room screen", qPrintable(colour.name()));
+                return false;
+            }
+        }
+        if (shown.size() > playing.size() &&
+            QSet(shown.cbegin(), shown.cend()).size() == playing.size() &&
+            shown.last() == shown.first()) {
+            return true;
+        }
+        QTest::qWait(100);
+    }
+    return false;
+}
+
+void TestVenue::sameFileNamesStayWithTheirCode()
+{
+    const auto kiosk = prepare(2);
+    if (!kiosk) {
+        return;
+    }
+    // Cards of three customers with the same file names in other colours.
+    const QStringList codes{u"71000003"_s, u"72000004"_s, u"73000005"_s};
+    const QList<QList<QColor>> cards{{QColor(240, 140, 20), QColor(140, 40, 200)},
+                                     {QColor(20, 200, 210), QColor(128, 128, 128)},
+                                     {QColor(250, 160, 200), QColor(0, 90, 90)}};
+    const auto writeCard = [&](int card, const QDateTime &modified) {
+        for (int i = 0; i < 2; ++i) {
+            const QString path =
+                kiosk->dayFolder() + u"/%1/IMG_000%2.jpg"_s.arg(codes.at(card)).arg(i + 1);
+            if (!E2e::writePhoto(path, cards.at(card).at(i), kPhotoSize, modified)) {
+                return false;
+            }
+        }
+        return true;
+    };
+    const QDateTime hourAgo = QDateTime::currentDateTime().addSecs(-3600);
+    QVERIFY(writeCard(0, hourAgo) && writeCard(1, hourAgo));
+    QVERIFY(kiosk->launch());
+    QVERIFY2(kiosk->waitForLog("applicationDidFinishLaunching...Done"), kiosk->log().constData());
+    QVERIFY(kiosk->typeCode(codes.at(0)));
+    QVERIFY2(playsOnly(*kiosk, cards.at(0), {}), kiosk->log().constData());
+    QVERIFY(kiosk->typeCode(codes.at(1)));
+    QVERIFY2(playsOnly(*kiosk, cards.at(1), cards.at(0)), kiosk->log().constData());
+    // Photos that arrive as the code is typed.
+    QVERIFY(writeCard(2, QDateTime::currentDateTime()));
+    QVERIFY(kiosk->typeCode(codes.at(2)));
+    QVERIFY2(playsOnly(*kiosk, cards.at(2), cards.at(0) + cards.at(1)), kiosk->log().constData());
     QVERIFY(kiosk->quit());
 }
 

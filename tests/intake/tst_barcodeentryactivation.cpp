@@ -162,20 +162,27 @@ private slots:
     {
         QTest::addColumn<QStringList>("leftOver");
         QTest::addColumn<int>("messages");
+        QTest::addColumn<QString>("count"); // as logged: two places at least
         QTest::newRow("previous code's photos")
-            << QStringList{u"old.jpg"_s, u"OLD2.JPG"_s, u"notes.txt"_s} << 1;
-        QTest::newRow("no JPEG files") << QStringList{u"notes.txt"_s, u"a.png"_s} << 0;
+            << QStringList{u"old.jpg"_s, u"OLD2.JPG"_s, u"notes.txt"_s} << 1 << u" 2"_s;
+        QTest::newRow("no JPEG files") << QStringList{u"notes.txt"_s, u"a.png"_s} << 0 << u" 0"_s;
     }
     void fallsBackToExistingJpegs()
     {
         QFETCH(QStringList, leftOver);
         QFETCH(int, messages);
+        QFETCH(QString, count);
         for (const QString &name : leftOver) {
             QVERIFY(rig->makePhoto(u"home/tmp/slideshowA/"_s + name));
         }
         QVERIFY(QDir().mkpath(rig->path(kDay + u"NONE"_s)));
+        StderrCapture log;
         rig->controller().FindOvraFilesWithID(u"NONE"_s);
         rig->settle();
+        const QString logged = log.finish();
+        QVERIFY2(
+            logged.contains(kLogStartWithExisting.arg(count, rig->path(u"home/tmp/slideshowA"_s))),
+            qPrintable(logged));
         leftOver.sort();
         QStringList entries = rig->workingFolderEntries();
         entries.sort();

@@ -7,6 +7,7 @@
 #include "slideshow/zoomedInNSImageView.h"
 
 #include <QApplication>
+#include <QBuffer>
 #include <QDir>
 #include <QImageWriter>
 #include <QLabel>
@@ -16,6 +17,7 @@
 #include <QtTest>
 
 #include <climits>
+#include <cstdio>
 #include <memory>
 
 // The tests run on three offscreen screens unless OVRA_TEST_ONE_SCREEN is set,
@@ -172,6 +174,29 @@ private slots:
         }
     }
 
+    void replacedPhotoIsNotShownFromTheLookAhead()
+    {
+        // Held back at the auto start, so that only the look-ahead decodes.
+        store_->setBool(false, QStringLiteral("prefDoSlideShow2"));
+        store_->setObject(kTransitionModeNone, kPrefUseTransitionMode);
+        auto display = makeDisplay(1);
+        const QString photo = dir_->filePath(QStringLiteral("K900/IMG_0001.jpg"));
+        QVERIFY(QDir().mkpath(QFileInfo(photo).path()) && writePadded(photo, Qt::red));
+        assign(1, QFileInfo(photo).path());
+        QTRY_VERIFY_WITH_TIMEOUT(!statuses(kKeyMesg).isEmpty(), 10000);
+        // The next customer's photo of the same name and size.
+        QVERIFY(writePadded(photo + QStringLiteral(".new"), Qt::blue));
+        QCOMPARE(std::rename(qPrintable(photo + QStringLiteral(".new")), qPrintable(photo)), 0);
+        store_->setBool(true, QStringLiteral("prefDoSlideShow2"));
+        QImage image; // the first one shown
+        connect(display.get(), &slideShowWindowController::slideShown, display.get(),
+                [&] { image = image.isNull() ? display->zoomedInView()->image() : image; });
+        display->startSlideShow();
+        QTRY_VERIFY_WITH_TIMEOUT(!image.isNull(), 10000);
+        QVERIFY2(QColor(image.pixel(image.rect().center())).blue() > 200,
+                 "the look-ahead of the replaced photo was shown");
+    }
+
     void requestStatus_data()
     {
         QTest::addColumn<QVariantMap>("userInfo");
@@ -282,6 +307,7 @@ private slots:
     void testNotificationAdvancesEveryDisplay()
     {
         store_->setBool(false, QStringLiteral("prefDoSlideShow2"));
+        store_->setObject(kTransitionModeNone, kPrefUseTransitionMode);
         auto display = makeDisplay(1);
         assign(1, makeFolder(QStringLiteral("J900"), 2));
         QTRY_COMPARE_WITH_TIMEOUT(display->queue().entries().size(), 2, 10000);
@@ -325,6 +351,20 @@ private:
             writer.write(image);
         }
         return folder;
+    }
+
+    // A plain JPEG padded with zeros to a fixed size, whatever its colour.
+    static bool writePadded(const QString &path, const QColor &colour)
+    {
+        QImage image(320, 200, QImage::Format_RGB32);
+        image.fill(colour);
+        QByteArray bytes;
+        QBuffer buffer(&bytes);
+        if (!buffer.open(QIODevice::WriteOnly) || !image.save(&buffer, "JPEG") ||
+            bytes.size() > 16384) {
+            return false;
+        }
+        return TestSupport::writeFile(path, bytes.leftJustified(16384, '\0'));
     }
 
     std::unique_ptr<slideShowWindowController> makeDisplay(int index)

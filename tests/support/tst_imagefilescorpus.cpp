@@ -9,6 +9,8 @@
 #include <QImageReader>
 #include <QtTest>
 
+#include <cstdio>
+
 using namespace Qt::StringLiterals;
 
 namespace {
@@ -63,6 +65,7 @@ private slots:
     void enormousImagesAreNotAllocated();
     void orientation_data();
     void orientation();
+    void replacedFileGetsItsOwnThumbnail();
     void enormousOverlayIsRefused();
 
 private:
@@ -219,6 +222,23 @@ void tst_ImageFilesCorpus::orientation()
     const QImage thumbnail = thumbnails.thumbnail(path, kThumbnail).toImage();
     QCOMPARE(thumbnail.size(), size);
     QCOMPARE(quadrants(thumbnail), levels);
+}
+
+void tst_ImageFilesCorpus::replacedFileGetsItsOwnThumbnail()
+{
+    // The next customer's photo under the same name.
+    const QString path = work.filePath(u"IMG_0001.jpg"_s);
+    MyImageBrowserThumbnails thumbnails;
+    for (const QColor &colour : {QColor(Qt::red), QColor(Qt::blue)}) {
+        QImage photo(64, 48, QImage::Format_RGB32);
+        photo.fill(colour);
+        QVERIFY(photo.save(path + u".new"_s, "JPEG"));
+        QCOMPARE(std::rename(qPrintable(path + u".new"_s), qPrintable(path)), 0);
+        QTRY_VERIFY(!thumbnails.thumbnail(path, kThumbnail).isNull());
+        const QImage thumbnail = thumbnails.thumbnail(path, kThumbnail).toImage();
+        QCOMPARE(QColor(thumbnail.pixel(thumbnail.rect().center())).blue() > 128,
+                 colour == Qt::blue);
+    }
 }
 
 void tst_ImageFilesCorpus::enormousOverlayIsRefused()

@@ -1,6 +1,7 @@
 #include "console/MyImageBrowserView/MyImageBrowserThumbnails.h"
 
 #include "platform/ThreadHandoff.h"
+#include "support/FileIdentity.h"
 #include "support/ImageFiles.h"
 
 #include <QFutureWatcher>
@@ -30,7 +31,13 @@ MyImageBrowserThumbnails::~MyImageBrowserThumbnails()
 
 QString MyImageBrowserThumbnails::keyFor(const QString &path, QSize size)
 {
-    return QStringLiteral("%1x%2:%3").arg(size.width()).arg(size.height()).arg(path);
+    // Camera file names repeat between customers: a photo replaced under the
+    // same name is another photo.
+    const std::optional<FileIdentity> file = FileIdentity::of(path);
+    return QStringLiteral("%1x%2:%3:%4")
+        .arg(size.width())
+        .arg(size.height())
+        .arg(file ? file->key() : QString(), path);
 }
 
 bool MyImageBrowserThumbnails::contains(const QString &path, QSize size) const

@@ -14,8 +14,8 @@
 
 // Thumbnails decoded on a small pool of worker threads at the size asked for
 // (JPEGs scale inside the decoder, orientation applied) and kept in a cache
-// bounded by bytes, keyed by path and size. Results are taken up on the GUI
-// thread, where they become pixmaps.
+// bounded by bytes, keyed by the file (not only its path) and size. Results
+// are taken up on the GUI thread, where they become pixmaps.
 class MyImageBrowserThumbnails : public QObject
 {
     Q_OBJECT
