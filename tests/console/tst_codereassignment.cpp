@@ -1,3 +1,4 @@
+// Guards moving a code's photos: only its own photos move, and a record is written.
 #include "TestSupport.h"
 #include "console/CodeReassignment.h"
 

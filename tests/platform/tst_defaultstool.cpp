@@ -1,3 +1,4 @@
+// Guards the ovra-defaults command: typed writes and reads, refusals that leave the file intact.
 #include "platform/DefaultsTool.h"
 #include "platform/Preferences.h"
 #include "platform/PropertyList.h"

@@ -1,3 +1,4 @@
+// Guards the log line format, and that threads never interleave within a line.
 #include "StderrCapture.h"
 
 #include "platform/Clock.h"

@@ -1,3 +1,4 @@
+// Guards folder references: moved folders are found again, damaged records refused.
 #include "TestSupport.h"
 #include "platform/Preferences.h"
 #include "shell/CommonHeader.h"

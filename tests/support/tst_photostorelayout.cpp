@@ -1,3 +1,4 @@
+// Guards the photo store's folder and file names by day and code.
 #include "support/PhotoStoreLayout.h"
 
 #include "TestSupport.h"
@@ -76,8 +77,6 @@ private slots:
             << local(2012, 6, 12, 2, 59) << QVariant(u"yyyyMMdd"_s) << u"20120611"_s;
         QTest::newRow("stored pattern with blanks and newline")
             << local(2012, 6, 12, 12, 0) << QVariant(u"  yyyyMMdd\n"_s) << u"20120612"_s;
-        QTest::newRow("week-based year")
-            << local(2019, 12, 30, 10, 0) << QVariant(u"YYYY-MM-dd"_s) << u"2020-12-30"_s;
         QTest::newRow("blanks only give the root")
             << local(2012, 6, 12, 12, 0) << QVariant(u" \t\n"_s) << u""_s;
     }
