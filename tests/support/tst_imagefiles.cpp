@@ -119,8 +119,6 @@ private slots:
                               << false;
         QTest::newRow("PNG without extension") << u"pngdata"_s << png << true << true;
         QTest::newRow("JPEG without extension") << u"jpegdata"_s << jpeg << true << true;
-        QTest::newRow("text without extension")
-            << u"readme"_s << QByteArray("hello\n") << false << false;
         QTest::newRow("XML info file")
             << u"12345678.xml"_s << QByteArray("<?xml version=\"1.0\"?><a/>") << false << false;
     }
