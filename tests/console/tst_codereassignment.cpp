@@ -1,3 +1,4 @@
+// Guards moving a code's photos: only its own photos move, and a record is written.
 #include "TestSupport.h"
 #include "console/CodeReassignment.h"
 
@@ -6,6 +7,8 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
+
+using namespace Qt::StringLiterals;
 
 class TestCodeReassignment : public QObject
 {
@@ -17,9 +20,9 @@ private slots:
     {
         fDir = std::make_unique<QTemporaryDir>();
         QVERIFY(fDir->isValid());
-        fOld = fDir->filePath(QStringLiteral("2020-01-02/abc"));
-        fNew = fDir->filePath(QStringLiteral("2020-01-02/xyz"));
-        fRecords = fDir->filePath(QStringLiteral("records"));
+        fOld = fDir->filePath(u"2020-01-02/abc"_s);
+        fNew = fDir->filePath(u"2020-01-02/xyz"_s);
+        fRecords = fDir->filePath(u"records"_s);
         for (const QString &folder : {fOld, fNew, fRecords}) {
             QVERIFY(QDir().mkpath(folder));
         }
@@ -29,15 +32,15 @@ private slots:
     {
         QTest::addColumn<QString>("newCode");
         QTest::addColumn<bool>("dropNewFolder");
-        QTest::newRow("same code in capitals") << QStringLiteral("ABC") << false;
+        QTest::newRow("same code in capitals") << u"ABC"_s << false;
         QTest::newRow("no new code") << QString() << false;
-        QTest::newRow("new folder vanished") << QStringLiteral("xyz") << true;
+        QTest::newRow("new folder vanished") << u"xyz"_s << true;
     }
     void nothingHappens()
     {
         QFETCH(QString, newCode);
         QFETCH(bool, dropNewFolder);
-        CodeReassignment job = make({QStringLiteral("1.jpg"), QStringLiteral("2.jpg")});
+        CodeReassignment job = make({u"1.jpg"_s, u"2.jpg"_s});
         job.newCode = newCode;
         if (dropNewFolder) {
             QVERIFY(QDir(fNew).removeRecursively());
@@ -51,38 +54,37 @@ private slots:
 
     void onlyPhotosOfTheOldFolderMove()
     {
-        CodeReassignment job = make({QStringLiteral("1.jpg")});
-        const QString stranger = photo(fDir->path(), QStringLiteral("desktop.jpg"));
+        CodeReassignment job = make({u"1.jpg"_s});
+        const QString stranger = photo(fDir->path(), u"desktop.jpg"_s);
         job.files.prepend(stranger);
         const CodeReassignment::Result result = job.run();
-        QCOMPARE(result.moved, QStringList{QStringLiteral("1.jpg")});
+        QCOMPARE(result.moved, QStringList{u"1.jpg"_s});
         QVERIFY(QFileInfo::exists(stranger));
-        QVERIFY(QFileInfo::exists(fNew + QStringLiteral("/1.jpg")));
+        QVERIFY(QFileInfo::exists(fNew + u"/1.jpg"_s));
         QCOMPARE(QFileInfo(result.recordPath).path(), fRecords);
     }
 
     void noRecordFolderKeepsTheMove()
     {
-        CodeReassignment job = make({QStringLiteral("1.jpg")});
+        CodeReassignment job = make({u"1.jpg"_s});
         job.recordFolder = [] {
             return QString();
         };
         const CodeReassignment::Result result = job.run();
-        QCOMPARE(result.moved, QStringList{QStringLiteral("1.jpg")});
+        QCOMPARE(result.moved, QStringList{u"1.jpg"_s});
         QVERIFY(result.recordPath.isNull());
-        QVERIFY(QFileInfo::exists(fNew + QStringLiteral("/1.jpg")));
+        QVERIFY(QFileInfo::exists(fNew + u"/1.jpg"_s));
     }
 
     void recordGoesToTheHomeFolderByDefault()
     {
         const QByteArray home = qgetenv("HOME");
         qputenv("HOME", QFile::encodeName(fDir->path()));
-        CodeReassignment job = make({QStringLiteral("1.jpg")});
+        CodeReassignment job = make({u"1.jpg"_s});
         job.recordFolder = nullptr;
         const CodeReassignment::Result result = job.run();
         qputenv("HOME", home);
-        QCOMPARE(QFileInfo(result.recordPath).path(),
-                 fDir->filePath(QStringLiteral(".Ostrel/CodeChanges")));
+        QCOMPARE(QFileInfo(result.recordPath).path(), fDir->filePath(u".Ostrel/CodeChanges"_s));
         QVERIFY(QFileInfo::exists(result.recordPath));
     }
 
@@ -96,8 +98,8 @@ private:
     CodeReassignment make(const QStringList &names)
     {
         CodeReassignment job;
-        job.oldCode = QStringLiteral("abc");
-        job.newCode = QStringLiteral("xyz");
+        job.oldCode = u"abc"_s;
+        job.newCode = u"xyz"_s;
         job.oldFolder = fOld;
         job.newFolder = fNew;
         for (const QString &name : names) {

@@ -1,21 +1,18 @@
+// Guards code re-assignment against a kill at any moment: no photo lost or doubled, no torn record.
+#include "TestHarness.h"
 #include "TestSupport.h"
 #include "console/CodeReassignment.h"
 
 #include <QDir>
 #include <QFile>
-#include <QProcess>
-#include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QXmlStreamReader>
 
-#include <csignal>
 #include <cstdio>
 
 using namespace Qt::StringLiterals;
 
-// A re-assignment killed at random moments: the photos are never lost or
-// doubled, and every record under its final name is whole.
 class TestReassignmentKill : public QObject
 {
     Q_OBJECT
@@ -90,19 +87,7 @@ void TestReassignmentKill::killLeavesEveryPhotoInOneFolder()
     int wholeRecords = 0;
     int split = 0; // rounds killed with the photos in both folders
     for (int round = 0; round < 20; ++round) {
-        QProcess child;
-        child.setStandardErrorFile(QProcess::nullDevice());
-        child.start(QCoreApplication::applicationFilePath(), {u"--reassign-loop"_s, dir.path()});
-        QVERIFY(child.waitForStarted());
-        QByteArray out;
-        while (!out.contains("moved") && child.waitForReadyRead(20000)) {
-            out += child.readAllStandardOutput();
-        }
-        QVERIFY(out.contains("moved"));
-        QTest::qSleep(QRandomGenerator::global()->bounded(1, 60));
-        ::kill(pid_t(child.processId()), SIGKILL);
-        QVERIFY(child.waitForFinished(10000));
-        QCOMPARE(child.exitStatus(), QProcess::CrashExit);
+        QVERIFY(TestHarness::killMidWork(u"--reassign-loop"_s, dir.path(), 60).contains("moved"));
 
         // Each photo is whole, in exactly one of the two folders.
         const QStringList inA = QDir(a).entryList(QDir::Files | QDir::Hidden);
@@ -130,15 +115,5 @@ void TestReassignmentKill::killLeavesEveryPhotoInOneFolder()
           int(unfinished.size()));
 }
 
-int main(int argc, char **argv)
-{
-    QCoreApplication app(argc, argv);
-    if (argc > 2 && qstrcmp(argv[1], "--reassign-loop") == 0) {
-        return reassignLoop(app.arguments().at(2));
-    }
-    TestReassignmentKill test;
-    QTEST_SET_MAIN_SOURCE_PATH
-    return QTest::qExec(&test, argc, argv);
-}
-
+OVRA_TEST_MAIN_WITH_CHILDREN(TestReassignmentKill, {"--reassign-loop", reassignLoop})
 #include "tst_reassignmentkill.moc"

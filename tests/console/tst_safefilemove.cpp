@@ -1,5 +1,7 @@
+// Guards moving a photo between code folders: never replaced, lost or left as two copies.
 #include "console/SafeFileMove.h"
 
+#include "TestHarness.h"
 #include "TestSupport.h"
 
 #include <QDir>
@@ -12,6 +14,8 @@
 #include <cerrno>
 #include <sys/stat.h>
 #include <unistd.h>
+
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -38,18 +42,18 @@ private slots:
     {
         fDir = std::make_unique<QTemporaryDir>();
         QVERIFY(fDir->isValid());
-        fFrom = fDir->filePath(QStringLiteral("from"));
-        fTo = fDir->filePath(QStringLiteral("to"));
+        fFrom = fDir->filePath(u"from"_s);
+        fTo = fDir->filePath(u"to"_s);
         QVERIFY(QDir().mkpath(fFrom));
         QVERIFY(QDir().mkpath(fTo));
     }
 
     void movesUnderItsOwnName()
     {
-        QVERIFY(TestSupport::writeFile(fFrom + QStringLiteral("/IMG 1.jpg"), "photo"));
-        const auto result = SafeFileMove::moveIntoFolder(fFrom + QStringLiteral("/IMG 1.jpg"), fTo);
+        QVERIFY(TestSupport::writeFile(fFrom + u"/IMG 1.jpg"_s, "photo"));
+        const auto result = SafeFileMove::moveIntoFolder(fFrom + u"/IMG 1.jpg"_s, fTo);
         QVERIFY(result.moved);
-        QCOMPARE(result.destination, fTo + QStringLiteral("/IMG 1.jpg"));
+        QCOMPARE(result.destination, fTo + u"/IMG 1.jpg"_s);
         QCOMPARE(read(result.destination), QByteArray("photo"));
         QVERIFY(everything(fFrom).isEmpty());
     }
@@ -57,20 +61,20 @@ private slots:
     void leavesTheFileWhenItCannotMove_data()
     {
         QTest::addColumn<QString>("situation");
-        QTest::newRow("name taken in the new folder") << QStringLiteral("taken");
-        QTest::newRow("name taken by a folder") << QStringLiteral("folder");
-        QTest::newRow("new folder vanished") << QStringLiteral("vanished");
+        QTest::newRow("name taken in the new folder") << u"taken"_s;
+        QTest::newRow("name taken by a folder") << u"folder"_s;
+        QTest::newRow("new folder vanished") << u"vanished"_s;
     }
     void leavesTheFileWhenItCannotMove()
     {
         QFETCH(QString, situation);
-        const QString source = fFrom + QStringLiteral("/a.jpg");
+        const QString source = fFrom + u"/a.jpg"_s;
         QVERIFY(TestSupport::writeFile(source, "mine"));
         QString target = fTo;
-        if (situation == QStringLiteral("taken")) {
-            QVERIFY(TestSupport::writeFile(fTo + QStringLiteral("/a.jpg"), "theirs"));
-        } else if (situation == QStringLiteral("folder")) {
-            QVERIFY(QDir(fTo).mkdir(QStringLiteral("a.jpg")));
+        if (situation == u"taken"_s) {
+            QVERIFY(TestSupport::writeFile(fTo + u"/a.jpg"_s, "theirs"));
+        } else if (situation == u"folder"_s) {
+            QVERIFY(QDir(fTo).mkdir(u"a.jpg"_s));
         } else {
             QVERIFY(QDir(fTo).removeRecursively());
         }
@@ -78,48 +82,42 @@ private slots:
         QVERIFY(!result.moved);
         QVERIFY(!result.error.isEmpty());
         QCOMPARE(read(source), QByteArray("mine"));
-        if (situation == QStringLiteral("taken")) {
-            QCOMPARE(read(fTo + QStringLiteral("/a.jpg")), QByteArray("theirs"));
+        if (situation == u"taken"_s) {
+            QCOMPARE(read(fTo + u"/a.jpg"_s), QByteArray("theirs"));
         }
     }
 
     void copyAcrossKeepsContentModeAndTime()
     {
-        const QString source = fFrom + QStringLiteral("/b.jpg");
+        const QString source = fFrom + u"/b.jpg"_s;
         QByteArray bytes(300000, 'x');
         bytes[12345] = 'y';
-        QVERIFY(TestSupport::writeFile(source, bytes));
-        QVERIFY(::chmod(QFile::encodeName(source).constData(), 0640) == 0);
-        QFile file(source);
         const QDateTime stamp(QDate(2019, 12, 30), QTime(9, 30, 15));
-        QVERIFY(file.open(QIODevice::ReadWrite));
-        QVERIFY(file.setFileTime(stamp, QFileDevice::FileModificationTime));
-        file.close();
+        QVERIFY(TestHarness::writeFile(source, bytes, stamp));
+        QVERIFY(::chmod(QFile::encodeName(source).constData(), 0640) == 0);
 
-        const auto result =
-            SafeFileMove::copyAcrossFileSystems(source, fTo + QStringLiteral("/b.jpg"));
+        const auto result = SafeFileMove::copyAcrossFileSystems(source, fTo + u"/b.jpg"_s);
         QVERIFY2(result.moved, qPrintable(result.error));
         QVERIFY(!QFileInfo::exists(source));
-        QCOMPARE(read(fTo + QStringLiteral("/b.jpg")), bytes);
-        const QFileInfo moved(fTo + QStringLiteral("/b.jpg"));
+        QCOMPARE(read(fTo + u"/b.jpg"_s), bytes);
+        const QFileInfo moved(fTo + u"/b.jpg"_s);
         QCOMPARE(moved.lastModified(), stamp);
         struct stat info;
         QVERIFY(::stat(QFile::encodeName(moved.filePath()).constData(), &info) == 0);
         QCOMPARE(int(info.st_mode & 0777), 0640);
-        QCOMPARE(everything(fTo), QStringList{QStringLiteral("b.jpg")}); // no copy left behind
+        QCOMPARE(everything(fTo), QStringList{u"b.jpg"_s}); // no copy left behind
     }
 
     void copyAcrossRefusesATakenName()
     {
-        const QString source = fFrom + QStringLiteral("/c.jpg");
+        const QString source = fFrom + u"/c.jpg"_s;
         QVERIFY(TestSupport::writeFile(source, "mine"));
-        QVERIFY(TestSupport::writeFile(fTo + QStringLiteral("/c.jpg"), "theirs"));
-        const auto result =
-            SafeFileMove::copyAcrossFileSystems(source, fTo + QStringLiteral("/c.jpg"));
+        QVERIFY(TestSupport::writeFile(fTo + u"/c.jpg"_s, "theirs"));
+        const auto result = SafeFileMove::copyAcrossFileSystems(source, fTo + u"/c.jpg"_s);
         QVERIFY(!result.moved);
         QCOMPARE(read(source), QByteArray("mine"));
-        QCOMPARE(read(fTo + QStringLiteral("/c.jpg")), QByteArray("theirs"));
-        QCOMPARE(everything(fTo), QStringList{QStringLiteral("c.jpg")});
+        QCOMPARE(read(fTo + u"/c.jpg"_s), QByteArray("theirs"));
+        QCOMPARE(everything(fTo), QStringList{u"c.jpg"_s});
     }
 
     void copyAcrossTakesTheCopyBackWhenTheSourceStays()
@@ -127,11 +125,10 @@ private slots:
         if (::geteuid() == 0) {
             QSKIP("root may remove files from a read-only folder");
         }
-        const QString source = fFrom + QStringLiteral("/d.jpg");
+        const QString source = fFrom + u"/d.jpg"_s;
         QVERIFY(TestSupport::writeFile(source, "mine"));
         QVERIFY(::chmod(QFile::encodeName(fFrom).constData(), 0555) == 0);
-        const auto result =
-            SafeFileMove::copyAcrossFileSystems(source, fTo + QStringLiteral("/d.jpg"));
+        const auto result = SafeFileMove::copyAcrossFileSystems(source, fTo + u"/d.jpg"_s);
         ::chmod(QFile::encodeName(fFrom).constData(), 0755);
         QVERIFY(!result.moved);
         QCOMPARE(read(source), QByteArray("mine"));
@@ -140,31 +137,30 @@ private slots:
 
     void realMoveAcrossFileSystems()
     {
-        QTemporaryDir other(QStringLiteral("/dev/shm/ovra-move-XXXXXX"));
+        QTemporaryDir other(u"/dev/shm/ovra-move-XXXXXX"_s);
         struct stat here, there;
         if (!other.isValid() || ::stat(QFile::encodeName(fTo).constData(), &here) != 0 ||
             ::stat(QFile::encodeName(other.path()).constData(), &there) != 0 ||
             here.st_dev == there.st_dev) {
             QSKIP("no second file system at hand");
         }
-        const QString source = other.filePath(QStringLiteral("e.jpg"));
+        const QString source = other.filePath(u"e.jpg"_s);
         QVERIFY(TestSupport::writeFile(source, "across"));
         const auto result = SafeFileMove::moveIntoFolder(source, fTo);
         QVERIFY2(result.moved, qPrintable(result.error));
         QVERIFY(!QFileInfo::exists(source));
-        QCOMPARE(read(fTo + QStringLiteral("/e.jpg")), QByteArray("across"));
-        QCOMPARE(everything(fTo), QStringList{QStringLiteral("e.jpg")});
+        QCOMPARE(read(fTo + u"/e.jpg"_s), QByteArray("across"));
+        QCOMPARE(everything(fTo), QStringList{u"e.jpg"_s});
     }
 
     void renameRefusesATakenName()
     {
-        QVERIFY(TestSupport::writeFile(fFrom + QStringLiteral("/f"), "new"));
-        QVERIFY(TestSupport::writeFile(fTo + QStringLiteral("/f"), "old"));
-        QVERIFY(!SafeFileMove::renameWithoutReplacing(fFrom + QStringLiteral("/f"),
-                                                      fTo + QStringLiteral("/f")));
+        QVERIFY(TestSupport::writeFile(fFrom + u"/f"_s, "new"));
+        QVERIFY(TestSupport::writeFile(fTo + u"/f"_s, "old"));
+        QVERIFY(!SafeFileMove::renameWithoutReplacing(fFrom + u"/f"_s, fTo + u"/f"_s));
         QCOMPARE(errno, EEXIST);
-        QCOMPARE(read(fTo + QStringLiteral("/f")), QByteArray("old"));
-        QCOMPARE(read(fFrom + QStringLiteral("/f")), QByteArray("new"));
+        QCOMPARE(read(fTo + u"/f"_s), QByteArray("old"));
+        QCOMPARE(read(fFrom + u"/f"_s), QByteArray("new"));
     }
 
 private:

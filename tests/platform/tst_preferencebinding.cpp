@@ -1,3 +1,4 @@
+// Guards widgets bound to preferences: changes flow both ways, from any thread.
 #include "platform/PreferenceBinding.h"
 #include "platform/Preferences.h"
 

@@ -1,3 +1,5 @@
+// Guards the preferences file against an unwritable folder and a kill in the middle of a save.
+#include "TestHarness.h"
 #include "TestSupport.h"
 #include "platform/Preferences.h"
 #include "platform/PreferencesFile.h"
@@ -7,20 +9,16 @@
 #include <QDir>
 #include <QFile>
 #include <QProcess>
-#include <QRandomGenerator>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <csignal>
 #include <cstdio>
 
 #include <unistd.h>
 
 using namespace Qt::StringLiterals;
 
-// The preferences store when its file cannot be written, and when the
-// process dies in the middle of a save.
 class TestPreferencesFaults : public QObject
 {
     Q_OBJECT
@@ -125,21 +123,8 @@ void TestPreferencesFaults::killDuringSaveLeavesAWholeFile()
     QVERIFY(dir.isValid());
     const QString file = dir.filePath(u"ovra-videowall/org.ovra.VideoWall.plist"_s);
     for (int round = 0; round < 20; ++round) {
-        QProcess child;
-        child.setStandardErrorFile(QProcess::nullDevice());
-        child.start(QCoreApplication::applicationFilePath(), {u"--save-loop"_s, file});
-        QVERIFY(child.waitForStarted());
-        QByteArray out;
-        while (!out.contains("saved") && child.waitForReadyRead(20000)) {
-            out += child.readAllStandardOutput();
-        }
+        const QByteArray out = TestHarness::killMidWork(u"--save-loop"_s, file, 40);
         QVERIFY(out.contains("saved"));
-        // Somewhere in the middle of a later save.
-        QTest::qSleep(QRandomGenerator::global()->bounded(1, 40));
-        ::kill(pid_t(child.processId()), SIGKILL);
-        QVERIFY(child.waitForFinished(10000));
-        QCOMPARE(child.exitStatus(), QProcess::CrashExit);
-        out += child.readAllStandardOutput();
         const QList<QByteArray> lines = out.trimmed().split('\n');
         const qint64 lastSaved = lines.last().mid(6).toLongLong();
 
@@ -165,18 +150,6 @@ void TestPreferencesFaults::killDuringSaveLeavesAWholeFile()
                           u"org.ovra.VideoWall.plist.lock"_s}));
 }
 
-int main(int argc, char **argv)
-{
-    QCoreApplication app(argc, argv);
-    if (argc > 2 && qstrcmp(argv[1], "--save-read-only") == 0) {
-        return saveReadOnly(app.arguments().at(2));
-    }
-    if (argc > 2 && qstrcmp(argv[1], "--save-loop") == 0) {
-        return saveLoop(app.arguments().at(2));
-    }
-    TestPreferencesFaults test;
-    QTEST_SET_MAIN_SOURCE_PATH
-    return QTest::qExec(&test, argc, argv);
-}
-
+OVRA_TEST_MAIN_WITH_CHILDREN(TestPreferencesFaults, {"--save-read-only", saveReadOnly},
+                             {"--save-loop", saveLoop})
 #include "tst_preferencesfaults.moc"

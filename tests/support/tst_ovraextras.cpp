@@ -1,3 +1,4 @@
+// Guards folder creation modes, permissions, the trash, and revealing a folder.
 #include "StderrCapture.h"
 #include "TestSupport.h"
 #include "shell/CommonHeader.h"
@@ -124,7 +125,6 @@ private slots:
 
         QTest::newRow("existing 0755") << u"photos"_s << 0755 << true << 0777;
         QTest::newRow("existing with sticky bit") << u"photos"_s << 01755 << true << 01777;
-        QTest::newRow("existing with set-group-id") << u"photos"_s << 02750 << true << 02777;
         QTest::newRow("nested, missing") << u"a/b/c"_s << -1 << true << 0777;
         QTest::newRow("odd name") << u"it's \"new\"\nfolder"_s << -1 << true << 0777;
         QTest::newRow("below home") << u"~/made/here"_s << -1 << true << 0777;

@@ -1,3 +1,4 @@
+// Guards running helper scripts: arguments verbatim, output whole, hung children killed.
 #include "TestSupport.h"
 #include "platform/Bundle.h"
 #include "support/OvraShellUtilities.h"

@@ -1,4 +1,6 @@
+// Guards the daily log file: its name by the 03:00 day, its header, and which old logs are deleted.
 #include "StderrCapture.h"
+#include "TestHarness.h"
 #include "TestSupport.h"
 
 #include "platform/Bundle.h"
@@ -44,14 +46,7 @@ ino_t stderrInode()
 
 bool writeFile(const QString &path, const QDateTime &modified)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
-        return false;
-    }
-    file.write("log\n");
-    // Written data still buffered would touch the time again on close.
-    file.flush();
-    return file.setFileTime(modified, QFileDevice::FileModificationTime);
+    return TestHarness::writeFile(path, "log\n", modified);
 }
 
 QString readText(const QString &path)

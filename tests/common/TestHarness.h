@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QByteArray>
+#include <QCoreApplication>
+#include <QDateTime>
+#include <QString>
+#include <QTest>
+
+#include <initializer_list>
+#include <utility>
+
+// Scaffolding for fault-injection tests: the test binary started again as a
+// child that is killed mid-work, and files with a chosen modification time.
+namespace TestHarness {
+
+// A child function of the test binary, run as `binary FLAG ARGUMENT`.
+using Child = std::pair<const char *, int (*)(const QString &argument)>;
+
+// The exit code of the child argv names, or -1 when argv names none.
+int runChild(int argc, char **argv, std::initializer_list<Child> children);
+
+// Starts the binary as child `flag`, waits for its first line on standard
+// output, lets it work 1 to maxMs more milliseconds and kills it. Answers what
+// it printed, or nothing when it printed nothing or was not killed.
+QByteArray killMidWork(const QString &flag, const QString &argument, int maxMs);
+
+// Writes bytes to path (creating folders) and dates its modification.
+bool writeFile(const QString &path, const QByteArray &bytes, const QDateTime &modified);
+
+} // namespace TestHarness
+
+// main() of a test whose binary also serves as its own child processes.
+#define OVRA_TEST_MAIN_WITH_CHILDREN(TestObject, ...)                                              \
+    int main(int argc, char **argv)                                                                \
+    {                                                                                              \
+        if (const int status = TestHarness::runChild(argc, argv, {__VA_ARGS__}); status >= 0)      \
+            return status;                                                                         \
+        QCoreApplication app(argc, argv);                                                          \
+        TestObject test;                                                                           \
+        QTEST_SET_MAIN_SOURCE_PATH                                                                 \
+        return QTest::qExec(&test, argc, argv);                                                    \
+    }
