@@ -11,7 +11,6 @@
 #include <QDir>
 #include <QImage>
 #include <QMimeData>
-#include <QProcess>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QStandardItemModel>
@@ -75,8 +74,6 @@ private slots:
     void cancelMovesNothing();
     void confirmedMoveSkipsACollision();
     void confirmedMoveWithNothingMovedStillEndsAsMoved();
-    void recordIsNamedWithTheWeekBasedYear();
-    void recordKeepsAnAmpersand();
     void otherButtonEndsWithoutMoving();
 
 private:
@@ -407,58 +404,6 @@ void TestReAssignCodeWindowController::confirmedMoveWithNothingMovedStillEndsAsM
     QCOMPARE(finished.first().first().toInt(), kReassignReturnMoved);
     QVERIFY(QFileInfo::exists(fDay + QStringLiteral("/abc/p1.jpg")));
     QVERIFY(QDir(fRecords).isEmpty());
-}
-
-void TestReAssignCodeWindowController::recordIsNamedWithTheWeekBasedYear()
-{
-    Clock::setFixed(QDateTime(QDate(2019, 12, 30), QTime(10, 0, 0)));
-    auto sheet = makeSheet(QStringLiteral("abc"), 1);
-    QCOMPARE(QFileInfo(sheet->getReassignmentXmlPath()).fileName(),
-             QStringLiteral("20201230100000_reassigned.xml"));
-    sheet->ibClickedOnPopup(1);
-    dragToBrowser2(*sheet, {QStringLiteral("p1.jpg")});
-    fAnswerYes = true;
-    sheet->doEndSheet(sheet->ibAssignButton());
-    QCOMPARE(QDir(fRecords).entryList(QDir::Files),
-             QStringList{QStringLiteral("20201230100000_reassigned.xml")});
-}
-
-void TestReAssignCodeWindowController::recordKeepsAnAmpersand()
-{
-    QVariantMap xyz = fList.value(1).toMap();
-    xyz.insert(kEntryCodeInfo,
-               QVariantMap{{QStringLiteral("name"), QStringLiteral("Smith & <Jones>")}});
-    fList[1] = xyz;
-    auto sheet = makeSheet(QStringLiteral("abc"), 2);
-    sheet->ibClickedOnPopup(2);
-    dragToBrowser2(*sheet, {QStringLiteral("p2.jpg")});
-    fAnswerYes = true;
-    sheet->doEndSheet(sheet->ibAssignButton());
-
-    const QStringList records = QDir(fRecords).entryList(QDir::Files);
-    QCOMPARE(records.size(), 1);
-    const QString path = fRecords + QLatin1Char('/') + records.first();
-    QVERIFY(readRecord(path).contains(QStringLiteral("Smith &amp; &lt;Jones&gt;")));
-    OvraNSXmlParser parser(readRecord(path).toUtf8());
-    parser.setItemNeedsDictionary({QStringLiteral("data"), QStringLiteral("datafornewcode")});
-    parser.setRootKey(QStringLiteral("data"));
-    QVERIFY(parser.parse());
-    QCOMPARE(parser.mDictionary()
-                 .toMap()
-                 .value(QStringLiteral("datafornewcode"))
-                 .toMap()
-                 .value(QStringLiteral("name")),
-             QVariant(QStringLiteral("Smith & <Jones>")));
-
-    const QString xmllint = QStandardPaths::findExecutable(QStringLiteral("xmllint"));
-    if (xmllint.isEmpty()) {
-        QSKIP("xmllint is not installed");
-    }
-    QProcess lint;
-    lint.start(xmllint, {QStringLiteral("--noout"), path});
-    QVERIFY(lint.waitForFinished(30000));
-    QCOMPARE(lint.exitCode(), 0);
-    QCOMPARE(lint.readAllStandardError(), QByteArray());
 }
 
 void TestReAssignCodeWindowController::otherButtonEndsWithoutMoving()

@@ -275,16 +275,6 @@ void TestReassignWindow::draggedPhotosAreMovedAndRecorded()
     QVERIFY2(written.first().endsWith(u"_reassigned.xml"_s), qPrintable(written.first()));
     const QString record = records + u'/' + written.first();
     QCOMPARE(recordedFiles(record), (QStringList{u"IMG_1.jpg"_s, u"IMG_3.jpg"_s}));
-
-    if (QStandardPaths::findExecutable(u"xmllint"_s).isEmpty()) {
-        QSKIP("xmllint is not installed");
-    }
-    QProcess lint;
-    lint.setProcessChannelMode(QProcess::MergedChannels);
-    lint.start(u"xmllint"_s, {u"--noout"_s, record});
-    QVERIFY(lint.waitForFinished(30000));
-    QVERIFY2(lint.exitStatus() == QProcess::NormalExit && lint.exitCode() == 0,
-             lint.readAll().constData());
 }
 
 OVRA_TEST_MAIN_WITH_SCREENS(TestReassignWindow, 1)
