@@ -126,9 +126,12 @@ void FolderWatcher::stop()
 void FolderWatcher::noteChange(const QString &folder)
 {
     pending_.insert(folder);
-    // Deferred delivery: a burst is reported once it pauses for the latency;
-    // the flush timer bounds the wait while it does not.
-    latencyTimer_.start(timing.latencyMs);
+    // Deferred delivery: the latency counts from the first change of a batch,
+    // so a steady stream (a large photo arriving over the network) is still
+    // reported every latency.
+    if (!latencyTimer_.isActive()) {
+        latencyTimer_.start(timing.latencyMs);
+    }
 }
 
 void FolderWatcher::fsevents_callback()

@@ -180,6 +180,20 @@ private slots:
         w.reset();
     }
 
+    void steadyStreamIsDeliveredAfterTheLatency()
+    {
+        auto w = watcher(folder(u"day"_s));
+        // Only the latency can deliver; the stream writes well inside it.
+        w->timing = {500, 3600 * 1000, 100};
+        QVERIFY(w->start());
+        QFile growing(folder(u"day/big.jpg"_s));
+        QVERIFY(growing.open(QIODevice::WriteOnly | QIODevice::Unbuffered));
+        QTimer stream;
+        connect(&stream, &QTimer::timeout, &growing, [&growing] { growing.write("x", 1); });
+        stream.start(10);
+        QTRY_VERIFY(!watchPaths.isEmpty());
+    }
+
     void installationAnnouncesTheWatch()
     {
         QList<Notification> started;
