@@ -90,7 +90,6 @@ bool TodaysFolderWatch::doSetupWatchFolderInThread(const QString &path)
         return false;
     }
     watchedFolder_ = path;
-    connect(watcher_, &FolderWatcher::ended, this, &TodaysFolderWatch::watchEnded);
     center_->addObserver(this, kWatcherItemChanged,
                          [this](const Notification &n) { handleFoundNewFile(n); });
     return true;
@@ -107,14 +106,6 @@ void TodaysFolderWatch::tearDownWatcher()
         watcher_.clear();
     }
     watchedFolder_.clear();
-}
-
-void TodaysFolderWatch::watchEnded()
-{
-    tearDownWatcher();
-    if (following_) {
-        retryTimer_.start(retryIntervalMs);
-    }
 }
 
 void TodaysFolderWatch::handleFoundNewFile(const Notification &notification)

@@ -29,7 +29,8 @@ struct TodaysFolderWatchEnvironment
 // picks up photos that arrive while it plays. A burst of changes re-activates
 // once. While it follows the photo day, the watch moves to the new day's
 // folder at the 03:00 day change, and waits for a day folder that does not
-// exist yet. Lives on the thread that uses it (the main thread in the kiosk).
+// exist yet. A day folder deleted and created again stays watched. Lives on
+// the thread that uses it (the main thread in the kiosk).
 class TodaysFolderWatch : public QObject
 {
     Q_OBJECT
@@ -72,7 +73,6 @@ private:
     QString todaysFolder() const;
     void reactivate();
     void retry();
-    void watchEnded();
     Preferences *store() const;
 
     TodaysFolderWatchEnvironment environment_;
