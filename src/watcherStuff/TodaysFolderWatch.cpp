@@ -76,19 +76,26 @@ void TodaysFolderWatch::setupWatcher()
 
 bool TodaysFolderWatch::doSetupWatchFolderInThread(const QString &path)
 {
-    // One watch and one reaction: a second installation would make each
-    // change re-activate the code twice.
-    tearDownWatcher();
     // The installation takes at most 499 bytes of path.
     const bool fits = path.toUtf8().size() < kWatchPathBufferSize;
+    FolderWatcher *installed = nullptr;
     if (fits && QFileInfo(path).isDir()) {
-        watcher_ = doInstallTheWatcher2(path, this, center_, timing);
+        installed = doInstallTheWatcher2(path, this, center_, timing);
     }
-    if (!watcher_) {
+    if (!installed) {
         OvraLog(
             kLogFailedToInstallWatcher.arg(kSelf, QStringLiteral("doSetupWatchFolderInThread")));
         return false;
     }
+    // One watch and one reaction: a second installation would make each
+    // change re-activate the code twice.
+    if (watcher_) {
+        // The watcher may be delivering this very moment: it goes later.
+        watcher_->stop();
+        watcher_->deleteLater();
+    }
+    watcher_ = installed;
+    tearDownWatcher();
     watchedFolder_ = path;
     center_->addObserver(this, kWatcherItemChanged,
                          [this](const Notification &n) { handleFoundNewFile(n); });
@@ -98,13 +105,6 @@ bool TodaysFolderWatch::doSetupWatchFolderInThread(const QString &path)
 void TodaysFolderWatch::tearDownWatcher()
 {
     center_->removeObserver(this, kWatcherItemChanged);
-    if (watcher_) {
-        // The watcher may be delivering this very moment: it goes later.
-        watcher_->stop();
-        watcher_->disconnect(this);
-        watcher_->deleteLater();
-        watcher_.clear();
-    }
     watchedFolder_.clear();
 }
 
@@ -168,7 +168,7 @@ void TodaysFolderWatch::setFollowsPhotoDay(bool on)
         return;
     }
     setupWatcher();
-    if (!watcher_) {
+    if (watchedFolder_.isEmpty()) {
         retryTimer_.start(retryIntervalMs);
     }
     dayTimer_.start(int(msecsToNextPhotoDay()));
@@ -192,7 +192,7 @@ void TodaysFolderWatch::photoDayMayHaveChanged()
     }
     dayTimer_.start(int(msecsToNextPhotoDay()));
     const QString folder = todaysFolder();
-    if (!watcher_ || folder != watchedFolder_) {
+    if (watchedFolder_.isEmpty() || folder != watchedFolder_) {
         OvraLog(kLogPhotoDayChanged.arg(kSelf, QStringLiteral("photoDayMayHaveChanged"), folder));
         tearDownWatcher();
         retry();
@@ -211,7 +211,7 @@ void TodaysFolderWatch::retry()
     }
     retryTimer_.stop();
     setupWatcher();
-    if (!watcher_) {
+    if (watchedFolder_.isEmpty()) {
         retryTimer_.start(retryIntervalMs);
         return;
     }

@@ -216,6 +216,30 @@ private slots:
         QCOMPARE(watch->watchedFolder(), watched(kNextDay));
     }
 
+    void tearDownLeavesTheWatchRunning()
+    {
+        QVERIFY(QDir().mkpath(rig->path(kDay)));
+        rig->controller().fCurrentBarcode = u"A"_s;
+        watch->setupWatcher();
+        // The console rescans on every change of the watch.
+        int rescans = 0;
+        QObject console;
+        rig->center.addObserver(&console, kWatcherItemChanged,
+                                [&rescans](const Notification &) { ++rescans; });
+        watch->tearDownWatcher();
+        QVERIFY(TestSupport::writeFile(rig->path(kDay + u"/a.jpg"_s), "jpeg"));
+        QTRY_VERIFY(rescans > 0);
+        QCOMPARE(watch->reactivationCount(), 0);
+
+        // A re-install that fails keeps the watch that works.
+        watch->setupWatcher();
+        QVERIFY(!watch->doSetupWatchFolderInThread(rig->path(u"store/missing"_s)));
+        QCOMPARE(watch->watchedFolder(), watched(kDay));
+        QVERIFY(TestSupport::writeFile(rig->path(kDay + u"/b.jpg"_s), "jpeg"));
+        QTRY_COMPARE(watch->reactivationCount(), 1);
+        rig->center.removeObserver(&console);
+    }
+
     void turnedOffNoLongerReacts()
     {
         QVERIFY(QDir().mkpath(rig->path(kDay)));
