@@ -39,10 +39,10 @@ slideShowWindowController::slideShowWindowController(int index, QObject *parent)
     setupParametersForIndex(index);
     setScreenIndex(index);
     awakeFromNib();
-    if (index == 0) {
-        // The main screen's display is an ordinary, resizable window.
-        window_->setWindowFlag(Qt::FramelessWindowHint, QGuiApplication::screens().size() > 1);
-    }
+    // Every display window, the main screen's too, stays frameless at the
+    // normal level and can be resized; its views follow its size.
+    connect(window_.get(), &borderlessWindow::resized, this,
+            &slideShowWindowController::followWindowSize);
     resizeSelfToParent();
     showHideThisWindow();
     setupIdentifyWindow();
@@ -188,6 +188,11 @@ void slideShowWindowController::resizeSelfToParent()
     QScreen *screen = screens.at(fScreenIndex);
     window_->setScreen(screen);
     window_->setGeometry(screen->availableGeometry());
+    followWindowSize();
+}
+
+void slideShowWindowController::followWindowSize()
+{
     slideView_->resizeSelfToParent();
     ibZoomedInView->resizeSelfToParent();
     setChildWindowPosition();

@@ -130,6 +130,7 @@ private:
     void finishStep(const StepOutcome &outcome);
     void showStepImage(const StepOutcome &outcome);
     void waitDelayThenEnd(double atLeastSeconds = 0.0);
+    void followWindowSize();
     void autoStartFired();
     void endOfStep();
     double slideDelay() const;
