@@ -45,6 +45,11 @@ slideShowWindowController::slideShowWindowController(int index, QObject *parent)
             &slideShowWindowController::followWindowSize);
     resizeSelfToParent();
     showHideThisWindow();
+    if (window_->isVisible()) {
+        // The scanner's keys reach the kiosk at once, not only when the
+        // bring-to-front timer first fires.
+        window_->makeKeyAndOrderFront();
+    }
     setupIdentifyWindow();
     QMetaObject::invokeMethod(
         this, [this] { slideView_->resizeSelfToParent(); }, Qt::QueuedConnection);

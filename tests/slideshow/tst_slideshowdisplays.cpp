@@ -191,6 +191,8 @@ private slots:
         QVERIFY(!displays_.at(0)->window()->isVisible());
         QVERIFY(QTest::qWaitForWindowExposed(displays_.at(1)->window()));
         QCOMPARE(displays_.at(1)->window()->geometry(), screens->monitorGeometry(1));
+        // The room's window takes the keys from the start.
+        QTRY_VERIFY(displays_.at(1)->window()->isActiveWindow());
         assign(0, makeFolder(u"M1"_s, 2));
         assign(1, makeFolder(u"M2"_s, 2));
         // Both auto-start; only the room plays.
