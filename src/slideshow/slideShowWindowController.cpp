@@ -47,8 +47,10 @@ slideShowWindowController::slideShowWindowController(int index, QObject *parent)
     showHideThisWindow();
     if (window_->isVisible()) {
         // The scanner's keys reach the kiosk at once, not only when the
-        // bring-to-front timer first fires.
-        window_->makeKeyAndOrderFront();
+        // bring-to-front timer first fires. Just shown, it is on top already:
+        // raising it would also raise the OpenGL view's own window over the
+        // caption's.
+        window_->activateWindow();
     }
     setupIdentifyWindow();
     QMetaObject::invokeMethod(
