@@ -89,17 +89,23 @@ bool TodaysFolderWatch::doSetupWatchFolderInThread(const QString &path)
     }
     // One watch and one reaction: a second installation would make each
     // change re-activate the code twice.
-    if (watcher_) {
-        // The watcher may be delivering this very moment: it goes later.
-        watcher_->stop();
-        watcher_->deleteLater();
-    }
+    dropWatch();
     watcher_ = installed;
     tearDownWatcher();
     watchedFolder_ = path;
     center_->addObserver(this, kWatcherItemChanged,
                          [this](const Notification &n) { handleFoundNewFile(n); });
     return true;
+}
+
+void TodaysFolderWatch::dropWatch()
+{
+    if (watcher_) {
+        // The watcher may be delivering this very moment: it goes later.
+        watcher_->stop();
+        watcher_->deleteLater();
+        watcher_.clear();
+    }
 }
 
 void TodaysFolderWatch::tearDownWatcher()
@@ -163,8 +169,10 @@ void TodaysFolderWatch::setFollowsPhotoDay(bool on)
     retryTimer_.stop();
     dayTimer_.stop();
     if (!on) {
+        // Turned off by the operator: the stream goes as well.
         reactivationTimer_.stop();
         tearDownWatcher();
+        dropWatch();
         return;
     }
     setupWatcher();

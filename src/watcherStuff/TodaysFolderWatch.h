@@ -75,6 +75,7 @@ private:
     QString todaysFolder() const;
     void reactivate();
     void retry();
+    void dropWatch();
     Preferences *store() const;
 
     TodaysFolderWatchEnvironment environment_;

@@ -248,6 +248,10 @@ private slots:
         QCOMPARE(watch->watchedFolder(), watched(kDay));
         watch->setFollowsPhotoDay(false);
         QCOMPARE(watch->watchedFolder(), QString());
+        // Turned off, the watch itself ends too.
+        for (const FolderWatcher *watcher : watch->findChildren<FolderWatcher *>()) {
+            QVERIFY(!watcher->isRunning());
+        }
         announce(watched(kDay));
         QVERIFY(!watch->reactivationPending());
         QCOMPARE(watch->reactivationCount(), 0);
