@@ -86,6 +86,12 @@ void borderlessWindow::mouseMoveEvent(QMouseEvent *event)
     move(main ? constrainedOrigin(proposed, main->geometry()) : proposed);
 }
 
+void borderlessWindow::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    emit resized();
+}
+
 void borderlessWindow::changeEvent(QEvent *event)
 {
     if (event->type() == QEvent::ActivationChange && !isActiveWindow()) {

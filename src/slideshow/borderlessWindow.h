@@ -36,7 +36,12 @@ public:
     // above the main screen's top.
     static QPoint constrainedOrigin(QPoint proposed, const QRect &mainScreenFrame);
 
+signals:
+    // Its size changed (by the program, the window manager or the operator).
+    void resized();
+
 protected:
+    void resizeEvent(QResizeEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
     void mouseMoveEvent(QMouseEvent *event) override;
     void changeEvent(QEvent *event) override;

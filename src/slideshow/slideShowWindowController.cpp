@@ -39,12 +39,19 @@ slideShowWindowController::slideShowWindowController(int index, QObject *parent)
     setupParametersForIndex(index);
     setScreenIndex(index);
     awakeFromNib();
-    if (index == 0) {
-        // The main screen's display is an ordinary, resizable window.
-        window_->setWindowFlag(Qt::FramelessWindowHint, QGuiApplication::screens().size() > 1);
-    }
+    // Every display window, the main screen's too, stays frameless at the
+    // normal level and can be resized; its views follow its size.
+    connect(window_.get(), &borderlessWindow::resized, this,
+            &slideShowWindowController::followWindowSize);
     resizeSelfToParent();
     showHideThisWindow();
+    if (window_->isVisible()) {
+        // The scanner's keys reach the kiosk at once, not only when the
+        // bring-to-front timer first fires. Just shown, it is on top already:
+        // raising it would also raise the OpenGL view's own window over the
+        // caption's.
+        window_->activateWindow();
+    }
     setupIdentifyWindow();
     QMetaObject::invokeMethod(
         this, [this] { slideView_->resizeSelfToParent(); }, Qt::QueuedConnection);
@@ -188,6 +195,11 @@ void slideShowWindowController::resizeSelfToParent()
     QScreen *screen = screens.at(fScreenIndex);
     window_->setScreen(screen);
     window_->setGeometry(screen->availableGeometry());
+    followWindowSize();
+}
+
+void slideShowWindowController::followWindowSize()
+{
     slideView_->resizeSelfToParent();
     ibZoomedInView->resizeSelfToParent();
     setChildWindowPosition();

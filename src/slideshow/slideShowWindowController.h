@@ -98,17 +98,21 @@ signals:
     void slideShown(const QString &path);
     // The step chain ended and no next step is requested (suspended or halted).
     void slideShowEnded();
+    // A step found none of the queued photos on disk; the display keeps
+    // running and tries again after its delay.
+    void photosMissing();
     // The identify overlay was ordered out.
     void identifyEnded();
 
 private:
     void keepCaptionAbovePhoto();
-    enum class StepResult { EmptyQueue, NoFolder, NothingToShow, Unreadable, Show };
+    enum class StepResult { EmptyQueue, NoFolder, NothingToShow, AllMissing, Unreadable, Show };
     struct StepOutcome
     {
         StepResult result = StepResult::NothingToShow;
         QString path;
         QImage image;
+        qsizetype missing = 0; // AllMissing: how many queued photos are gone
     };
 
     void awakeFromNib();
@@ -127,7 +131,8 @@ private:
     StepOutcome runStepBody(QSize decodeSize);
     void finishStep(const StepOutcome &outcome);
     void showStepImage(const StepOutcome &outcome);
-    void waitDelayThenEnd();
+    void waitDelayThenEnd(double atLeastSeconds = 0.0);
+    void followWindowSize();
     void autoStartFired();
     void endOfStep();
     double slideDelay() const;

@@ -21,6 +21,14 @@
 #include <algorithm>
 #include <utility>
 
+namespace {
+// A display whose photos are all gone looks again no sooner than this, even
+// with no delay set: never a busy loop over dead names.
+constexpr double kMissingPhotosRetrySeconds = 1.0;
+const QString kLogNoQueuedPhotoExists =
+    QStringLiteral("%1->%2...none of the %3 queued photos exists; trying again after the delay");
+} // namespace
+
 void slideShowWindowController::startSequence()
 {
     Preferences *store = Preferences::standardUserDefaults();
@@ -136,11 +144,14 @@ slideShowWindowController::StepOutcome slideShowWindowController::runStepBody(QS
         outcome.result = StepResult::NothingToShow;
         return outcome;
     }
-    // Photos deleted under a playing display are skipped within one step; when
-    // none is left the display halts as with an empty queue, instead of
-    // stepping through dead names without a pause.
+    // Photos deleted under a playing display are skipped within one step.
+    // When none is left the display stays running and tries again after its
+    // delay with one log line, since the photos may come back (a refilled
+    // working folder), rather than stepping through dead names without a
+    // pause.
     const qsizetype queued = slideShowQueue.entries().size();
-    for (qsizetype tried = 1;; ++tried) {
+    QStringList missing;
+    for (;;) {
         outcome.path = slideShowQueue.getNextObject();
         if (outcome.path.isEmpty()) {
             outcome.result = StepResult::NothingToShow;
@@ -150,11 +161,15 @@ slideShowWindowController::StepOutcome slideShowWindowController::runStepBody(QS
         if (info.exists() && !info.isDir()) {
             break;
         }
-        OvraLog(kLogItemInvalid.arg(outcome.path));
-        if (tried >= queued) {
-            outcome.result = StepResult::EmptyQueue;
+        missing << outcome.path;
+        if (missing.size() >= queued) {
+            outcome.result = StepResult::AllMissing;
+            outcome.missing = missing.size();
             return outcome;
         }
+    }
+    for (const QString &path : std::as_const(missing)) {
+        OvraLog(kLogItemInvalid.arg(path));
     }
     Predecoded ahead;
     {
@@ -190,6 +205,12 @@ void slideShowWindowController::finishStep(const StepOutcome &outcome)
         return;
     case StepResult::NothingToShow:
         endOfStep();
+        return;
+    case StepResult::AllMissing:
+        OvraLog(kLogNoQueuedPhotoExists.arg(who(), QStringLiteral("startSlideShow"))
+                    .arg(outcome.missing));
+        emit photosMissing();
+        waitDelayThenEnd(kMissingPhotosRetrySeconds);
         return;
     case StepResult::Unreadable:
         OvraLog(kLogNextItemPathIs.arg(outcome.path));
@@ -233,9 +254,9 @@ double slideShowWindowController::slideDelay() const
     return Preferences::standardUserDefaults()->floatForKey(roleKey(kRoleSlideShowDelay));
 }
 
-void slideShowWindowController::waitDelayThenEnd()
+void slideShowWindowController::waitDelayThenEnd(double atLeastSeconds)
 {
-    const double seconds = std::clamp(slideDelay(), 0.0, 24.0 * 3600.0);
+    const double seconds = std::clamp(slideDelay(), atLeastSeconds, 24.0 * 3600.0);
     delayTimer_.start(static_cast<int>(seconds * 1000.0));
 }
 

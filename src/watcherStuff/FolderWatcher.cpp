@@ -19,6 +19,10 @@
 namespace {
 
 const QString kSelf = QStringLiteral("FolderWatcher");
+const QString kLogWatcherFolderGone =
+    QStringLiteral("%1-> the watched folder [%2] is gone; waiting for it to come back");
+const QString kLogWatcherFolderBack =
+    QStringLiteral("%1-> the watched folder [%2] is back; watched again");
 
 // f_type values of statfs(2) for file systems whose changes may come from
 // other machines.
@@ -81,7 +85,7 @@ bool FolderWatcher::start()
         OvraLog(kLogWatcherCannotWatch.arg(kSelf, path_, QStringLiteral("not a folder")));
         return false;
     }
-    ending_ = false;
+    waiting_ = false;
     bool started = false;
     if (pollingForced()) {
         started = startPolling(kReasonPollingForced.arg(kEnvWatcherForcePolling));
@@ -105,14 +109,9 @@ void FolderWatcher::stop()
     latencyTimer_.stop();
     flushTimer_.stop();
     pollTimer_.stop();
-    notifier_.reset();
-    if (fd_ >= 0) {
-        ::close(fd_);
-        fd_ = -1;
-    }
-    watches_.clear();
-    rootWatch_ = -1;
-    watchLimitReached_ = false;
+    stopInotify();
+    dropAncestorWatch();
+    waiting_ = false;
     if (pollPool_) {
         pollPool_->waitForDone();
         pollPool_.reset();
@@ -123,12 +122,27 @@ void FolderWatcher::stop()
     pending_.clear();
 }
 
+void FolderWatcher::stopInotify()
+{
+    notifier_.reset();
+    if (fd_ >= 0) {
+        ::close(fd_);
+        fd_ = -1;
+    }
+    watches_.clear();
+    rootWatch_ = -1;
+    watchLimitReached_ = false;
+}
+
 void FolderWatcher::noteChange(const QString &folder)
 {
     pending_.insert(folder);
-    // Deferred delivery: a burst is reported once it pauses for the latency;
-    // the flush timer bounds the wait while it does not.
-    latencyTimer_.start(timing.latencyMs);
+    // Deferred delivery: the latency counts from the first change of a batch,
+    // so a steady stream (a large photo arriving over the network) is still
+    // reported every latency.
+    if (!latencyTimer_.isActive()) {
+        latencyTimer_.start(timing.latencyMs);
+    }
 }
 
 void FolderWatcher::fsevents_callback()
@@ -159,20 +173,83 @@ void FolderWatcher::timer_callback()
     fsevents_callback();
 }
 
-void FolderWatcher::end()
+void FolderWatcher::folderGone()
 {
-    if (ending_) {
+    if (waiting_) {
         return;
     }
-    ending_ = true;
     const QPointer<FolderWatcher> self(this);
     fsevents_callback();
-    if (!self) {
+    if (!self || !running_) {
         return;
     }
-    OvraLog(kLogWatcherEnded.arg(kSelf, path_));
-    stop();
-    emit ended();
+    OvraLog(kLogWatcherFolderGone.arg(kSelf, path_));
+    waiting_ = true;
+    // Polling keeps looking and sees the folder come back by itself.
+    if (!polling_) {
+        stopInotify();
+        ancestorWatch_ = new QFileSystemWatcher(this);
+        connect(ancestorWatch_, &QFileSystemWatcher::directoryChanged, this,
+                &FolderWatcher::lookForFolder);
+    }
+    emit vanished();
+    if (self && waiting_ && !polling_) {
+        lookForFolder();
+    }
+}
+
+void FolderWatcher::lookForFolder()
+{
+    // Several levels of the path may be missing: each one created moves the
+    // watch down, until the folder itself is there.
+    while (waiting_ && ancestorWatch_) {
+        if (QFileInfo(rootPath_).isDir() && startInotify()) {
+            dropAncestorWatch();
+            if (!running_) {
+                // Too many folders for inotify: polling took over.
+                running_ = true;
+                flushTimer_.start(timing.flushIntervalMs);
+            }
+            folderBack();
+            return;
+        }
+        stopInotify();
+        QString ancestor = QFileInfo(rootPath_).path();
+        while (!QFileInfo(ancestor).isDir() && ancestor != QFileInfo(ancestor).path()) {
+            ancestor = QFileInfo(ancestor).path();
+        }
+        const QStringList current = ancestorWatch_->directories();
+        if (current == QStringList{ancestor}) {
+            return;
+        }
+        if (!current.isEmpty()) {
+            ancestorWatch_->removePaths(current);
+        }
+        if (!ancestorWatch_->addPath(ancestor)) {
+            OvraLog(kLogWatcherCannotWatch.arg(kSelf, ancestor, QStringLiteral("not a folder")));
+            return;
+        }
+        // What was created before the watch began is looked at once more.
+    }
+}
+
+void FolderWatcher::dropAncestorWatch()
+{
+    // It may be delivering this very moment.
+    if (ancestorWatch_) {
+        ancestorWatch_->disconnect(this);
+        ancestorWatch_->deleteLater();
+        ancestorWatch_.clear();
+    }
+}
+
+void FolderWatcher::folderBack()
+{
+    waiting_ = false;
+    OvraLog(kLogWatcherFolderBack.arg(kSelf, path_));
+    // Whatever it holds now was never reported.
+    noteChange(rootPath_);
+    emit reappeared();
 }
 
 std::unique_ptr<FolderWatcher> my_FSEventStreamCreate(const QString &fullpath,

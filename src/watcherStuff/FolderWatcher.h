@@ -3,8 +3,10 @@
 #include "shell/CommonHeader.h"
 
 #include <QElapsedTimer>
+#include <QFileSystemWatcher>
 #include <QHash>
 #include <QObject>
+#include <QPointer>
 #include <QSet>
 #include <QString>
 #include <QTimer>
@@ -32,7 +34,8 @@ struct WatcherTiming
 // it, folders created later included. Network file systems never report other
 // machines' changes to inotify, so there the tree is compared with a snapshot
 // every pollIntervalMs instead (also when OVRA_WATCHER_FORCE_POLLING is set).
-// When the watched folder itself disappears the watch ends.
+// When the watched folder itself disappears the watch waits for a folder of
+// that name and watches it again, reporting it as changed.
 class FolderWatcher : public QObject
 {
     Q_OBJECT
@@ -48,6 +51,8 @@ public:
     QString path() const { return path_; }
     bool isRunning() const { return running_; }
     bool isPolling() const { return polling_; }
+    // The watched folder is gone; the watch waits for it to be there again.
+    bool isWaitingForFolder() const { return waiting_; }
 
     // Read by start(); change it before.
     WatcherTiming timing;
@@ -64,7 +69,9 @@ public:
 
 signals:
     // The watched folder disappeared; the last changes were delivered first.
-    void ended();
+    void vanished();
+    // It is there again and watched again; the change is on its way.
+    void reappeared();
     // Polling: the first look at the tree is taken; changes count from here on.
     void pollingBaselineTaken();
 
@@ -80,14 +87,18 @@ private:
     void poll();
     void snapshotTaken(const std::shared_ptr<Snapshot> &snapshot);
     void noteChange(const QString &folder);
-    void end();
+    void stopInotify();
+    void folderGone();
+    void lookForFolder();
+    void folderBack();
+    void dropAncestorWatch();
 
     QString path_;
     QString rootPath_; // cleaned, for the file system
     NotificationCenter *center_;
     bool running_ = false;
     bool polling_ = false;
-    bool ending_ = false;
+    bool waiting_ = false;
 
     int fd_ = -1;
     std::unique_ptr<QSocketNotifier> notifier_;
@@ -99,6 +110,10 @@ private:
     std::shared_ptr<Snapshot> lastSnapshot_;
     bool pollRunning_ = false;
     QTimer pollTimer_;
+
+    // While the folder is gone (inotify): the nearest folder above it that
+    // exists, which reports the next level of the path being created.
+    QPointer<QFileSystemWatcher> ancestorWatch_;
 
     QSet<QString> pending_;
     QTimer latencyTimer_;

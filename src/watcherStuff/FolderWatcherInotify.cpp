@@ -150,7 +150,7 @@ void FolderWatcher::readInotify()
         }
     }
     if (rootGone) {
-        end();
+        folderGone();
     } else if (self && watchLimitReached_ && running_) {
         fsevents_callback();
         if (!self || !running_) {

@@ -85,8 +85,15 @@ void FolderWatcher::snapshotTaken(const std::shared_ptr<Snapshot> &snapshot)
         return;
     }
     if (!snapshot->rootExists) {
-        noteChange(rootPath_);
-        end();
+        if (!waiting_) {
+            noteChange(rootPath_);
+            folderGone();
+        }
+        return;
+    }
+    if (waiting_) {
+        lastSnapshot_ = snapshot;
+        folderBack();
         return;
     }
     if (!lastSnapshot_) {

@@ -76,45 +76,42 @@ void TodaysFolderWatch::setupWatcher()
 
 bool TodaysFolderWatch::doSetupWatchFolderInThread(const QString &path)
 {
-    // One watch and one reaction: a second installation would make each
-    // change re-activate the code twice.
-    tearDownWatcher();
     // The installation takes at most 499 bytes of path.
     const bool fits = path.toUtf8().size() < kWatchPathBufferSize;
+    FolderWatcher *installed = nullptr;
     if (fits && QFileInfo(path).isDir()) {
-        watcher_ = doInstallTheWatcher2(path, this, center_, timing);
+        installed = doInstallTheWatcher2(path, this, center_, timing);
     }
-    if (!watcher_) {
+    if (!installed) {
         OvraLog(
             kLogFailedToInstallWatcher.arg(kSelf, QStringLiteral("doSetupWatchFolderInThread")));
         return false;
     }
+    // One watch and one reaction: a second installation would make each
+    // change re-activate the code twice.
+    dropWatch();
+    watcher_ = installed;
+    tearDownWatcher();
     watchedFolder_ = path;
-    connect(watcher_, &FolderWatcher::ended, this, &TodaysFolderWatch::watchEnded);
     center_->addObserver(this, kWatcherItemChanged,
                          [this](const Notification &n) { handleFoundNewFile(n); });
     return true;
 }
 
-void TodaysFolderWatch::tearDownWatcher()
+void TodaysFolderWatch::dropWatch()
 {
-    center_->removeObserver(this, kWatcherItemChanged);
     if (watcher_) {
         // The watcher may be delivering this very moment: it goes later.
         watcher_->stop();
-        watcher_->disconnect(this);
         watcher_->deleteLater();
         watcher_.clear();
     }
-    watchedFolder_.clear();
 }
 
-void TodaysFolderWatch::watchEnded()
+void TodaysFolderWatch::tearDownWatcher()
 {
-    tearDownWatcher();
-    if (following_) {
-        retryTimer_.start(retryIntervalMs);
-    }
+    center_->removeObserver(this, kWatcherItemChanged);
+    watchedFolder_.clear();
 }
 
 void TodaysFolderWatch::handleFoundNewFile(const Notification &notification)
@@ -172,12 +169,14 @@ void TodaysFolderWatch::setFollowsPhotoDay(bool on)
     retryTimer_.stop();
     dayTimer_.stop();
     if (!on) {
+        // Turned off by the operator: the stream goes as well.
         reactivationTimer_.stop();
         tearDownWatcher();
+        dropWatch();
         return;
     }
     setupWatcher();
-    if (!watcher_) {
+    if (watchedFolder_.isEmpty()) {
         retryTimer_.start(retryIntervalMs);
     }
     dayTimer_.start(int(msecsToNextPhotoDay()));
@@ -201,7 +200,7 @@ void TodaysFolderWatch::photoDayMayHaveChanged()
     }
     dayTimer_.start(int(msecsToNextPhotoDay()));
     const QString folder = todaysFolder();
-    if (!watcher_ || folder != watchedFolder_) {
+    if (watchedFolder_.isEmpty() || folder != watchedFolder_) {
         OvraLog(kLogPhotoDayChanged.arg(kSelf, QStringLiteral("photoDayMayHaveChanged"), folder));
         tearDownWatcher();
         retry();
@@ -220,7 +219,7 @@ void TodaysFolderWatch::retry()
     }
     retryTimer_.stop();
     setupWatcher();
-    if (!watcher_) {
+    if (watchedFolder_.isEmpty()) {
         retryTimer_.start(retryIntervalMs);
         return;
     }

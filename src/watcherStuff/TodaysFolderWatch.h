@@ -29,7 +29,8 @@ struct TodaysFolderWatchEnvironment
 // picks up photos that arrive while it plays. A burst of changes re-activates
 // once. While it follows the photo day, the watch moves to the new day's
 // folder at the 03:00 day change, and waits for a day folder that does not
-// exist yet. Lives on the thread that uses it (the main thread in the kiosk).
+// exist yet. A day folder deleted and created again stays watched. Lives on
+// the thread that uses it (the main thread in the kiosk).
 class TodaysFolderWatch : public QObject
 {
     Q_OBJECT
@@ -40,9 +41,11 @@ public:
 
     // Watches today's folder once (replacing a previous watch).
     void setupWatcher();
-    // The installation proper; false when the folder cannot be watched.
+    // The installation proper; false when the folder cannot be watched, and
+    // then the watch and reaction in place stay as they are.
     bool doSetupWatchFolderInThread(const QString &path);
-    // Ends the watch and the reaction.
+    // Ends the reaction only: the watch goes on reporting to its other
+    // observers (the console rescans on it).
     void tearDownWatcher();
     // The reaction to "WatcherItemChanged" of this watch.
     void handleFoundNewFile(const Notification &notification);
@@ -53,7 +56,7 @@ public:
     // The 03:00 timer: moves the watch when the photo day changed.
     void photoDayMayHaveChanged();
 
-    // The folder watched now; empty when none.
+    // The folder whose changes re-activate the code now; empty when none.
     QString watchedFolder() const { return watchedFolder_; }
     bool reactivationPending() const { return reactivationTimer_.isActive(); }
     // Re-activations handed to the code intake so far.
@@ -72,7 +75,7 @@ private:
     QString todaysFolder() const;
     void reactivate();
     void retry();
-    void watchEnded();
+    void dropWatch();
     Preferences *store() const;
 
     TodaysFolderWatchEnvironment environment_;

@@ -82,6 +82,10 @@ private slots:
         QTest::newRow("playing: folder vanishes halts")
             << QStringList{u"assign photos"_s, u"shown"_s, u"mark"_s, u"remove"_s, u"ended"_s}
             << u"halted"_s << QStringList{};
+        QTest::newRow("playing: photos vanish and come back, running throughout")
+            << QStringList{u"assign photos"_s, u"shown"_s,   u"mark"_s,   u"vanish"_s,
+                           u"missing"_s,       u"missing"_s, u"return"_s, u"shown"_s}
+            << u"playing"_s << QStringList{};
         QTest::newRow("halted: toggle suspends")
             << QStringList{u"assign photos"_s, u"shown"_s, u"remove"_s,
                            u"ended"_s,         u"mark"_s,  u"toggle"_s}
@@ -105,6 +109,7 @@ private slots:
         slideShowWindowController *display = displays_.at(1).get();
         QSignalSpy shown(display, &slideShowWindowController::slideShown);
         QSignalSpy ended(display, &slideShowWindowController::slideShowEnded);
+        QSignalSpy missing(display, &slideShowWindowController::photosMissing);
         qsizetype mark = 0;
         qsizetype endedBefore = 0;
         QString photos;
@@ -119,6 +124,14 @@ private slots:
                 const qsizetype before = shown.size();
                 QTRY_VERIFY_WITH_TIMEOUT(shown.size() > before, 10000);
                 endedBefore = ended.size();
+            } else if (step == u"missing"_s) {
+                const qsizetype before = missing.size();
+                QTRY_VERIFY_WITH_TIMEOUT(missing.size() > before, 10000);
+            } else if (step == u"vanish"_s || step == u"return"_s) {
+                const bool away = step == u"vanish"_s;
+                for (const QString &name : QDir(photos).entryList(QDir::Files)) {
+                    QVERIFY(QDir(photos).rename(name, away ? name + u".gone"_s : name.chopped(5)));
+                }
             } else if (step == u"mark"_s) {
                 mark = statuses_.size();
             } else if (step == u"toggle"_s) {
@@ -178,6 +191,8 @@ private slots:
         QVERIFY(!displays_.at(0)->window()->isVisible());
         QVERIFY(QTest::qWaitForWindowExposed(displays_.at(1)->window()));
         QCOMPARE(displays_.at(1)->window()->geometry(), screens->monitorGeometry(1));
+        // The room's window takes the keys from the start.
+        QTRY_VERIFY(displays_.at(1)->window()->isActiveWindow());
         assign(0, makeFolder(u"M1"_s, 2));
         assign(1, makeFolder(u"M2"_s, 2));
         // Both auto-start; only the room plays.

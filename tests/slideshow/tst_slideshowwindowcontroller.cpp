@@ -238,8 +238,15 @@ private slots:
             return;
         }
         auto display = makeDisplay(0);
-        QVERIFY(display->window()->isVisible());
-        QVERIFY(!display->window()->windowFlags().testFlag(Qt::FramelessWindowHint));
+        QWidget *window = display->window();
+        QVERIFY(window->isVisible());
+        // Frameless at the normal level, resizable; the photo views follow.
+        QVERIFY(window->windowFlags().testFlag(Qt::FramelessWindowHint));
+        QVERIFY(!window->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+        QVERIFY(window->minimumSize() != window->maximumSize());
+        window->resize(window->size() / 2);
+        QTRY_COMPARE(display->slideView()->size(), window->size());
+        QCOMPARE(display->zoomedInView()->size(), window->size());
         QSignalSpy shown(display.get(), &slideShowWindowController::slideShown);
         assign(0, makeFolder(QStringLiteral("G700"), 2));
         QTRY_VERIFY_WITH_TIMEOUT(shown.size() >= 2, 10000);

@@ -209,11 +209,35 @@ private slots:
         rig->settle();
         QCOMPARE(rig->workingFolderEntries(), QStringList{u"first.jpg"_s});
 
-        // Removed and back again: the watch ends, then starts again.
+        // Removed and back again: still watched, and what comes back is shown.
         QVERIFY(QDir(rig->path(kNextDay)).removeRecursively());
-        QTRY_COMPARE(watch->watchedFolder(), QString());
-        QVERIFY(QDir().mkpath(rig->path(kNextDay)));
-        QTRY_COMPARE(watch->watchedFolder(), watched(kNextDay));
+        QVERIFY(rig->makePhoto(kNextDay + u"/A/again.jpg"_s));
+        QTRY_VERIFY(rig->workingFolderEntries().contains(u"again.jpg"_s));
+        QCOMPARE(watch->watchedFolder(), watched(kNextDay));
+    }
+
+    void tearDownLeavesTheWatchRunning()
+    {
+        QVERIFY(QDir().mkpath(rig->path(kDay)));
+        rig->controller().fCurrentBarcode = u"A"_s;
+        watch->setupWatcher();
+        // The console rescans on every change of the watch.
+        int rescans = 0;
+        QObject console;
+        rig->center.addObserver(&console, kWatcherItemChanged,
+                                [&rescans](const Notification &) { ++rescans; });
+        watch->tearDownWatcher();
+        QVERIFY(TestSupport::writeFile(rig->path(kDay + u"/a.jpg"_s), "jpeg"));
+        QTRY_VERIFY(rescans > 0);
+        QCOMPARE(watch->reactivationCount(), 0);
+
+        // A re-install that fails keeps the watch that works.
+        watch->setupWatcher();
+        QVERIFY(!watch->doSetupWatchFolderInThread(rig->path(u"store/missing"_s)));
+        QCOMPARE(watch->watchedFolder(), watched(kDay));
+        QVERIFY(TestSupport::writeFile(rig->path(kDay + u"/b.jpg"_s), "jpeg"));
+        QTRY_COMPARE(watch->reactivationCount(), 1);
+        rig->center.removeObserver(&console);
     }
 
     void turnedOffNoLongerReacts()
@@ -224,6 +248,10 @@ private slots:
         QCOMPARE(watch->watchedFolder(), watched(kDay));
         watch->setFollowsPhotoDay(false);
         QCOMPARE(watch->watchedFolder(), QString());
+        // Turned off, the watch itself ends too.
+        for (const FolderWatcher *watcher : watch->findChildren<FolderWatcher *>()) {
+            QVERIFY(!watcher->isRunning());
+        }
         announce(watched(kDay));
         QVERIFY(!watch->reactivationPending());
         QCOMPARE(watch->reactivationCount(), 0);
