@@ -1,5 +1,6 @@
 #include "IntakeTestRig.h"
 
+#include "TestHarness.h"
 #include "TestSupport.h"
 #include "platform/Clock.h"
 #include "shell/CommonHeader.h"
@@ -7,7 +8,6 @@
 #include <QCoreApplication>
 #include <QDBusConnection>
 #include <QDir>
-#include <QFile>
 #include <QThreadPool>
 
 IntakeTestRig::IntakeTestRig()
@@ -72,14 +72,7 @@ void IntakeTestRig::settle()
 
 bool IntakeTestRig::makePhoto(const QString &relative, const QByteArray &bytes)
 {
-    const QString file = path(relative);
-    if (!TestSupport::writeFile(file, bytes)) {
-        return false;
-    }
-    QFile handle(file);
-    return handle.open(QIODevice::ReadWrite) &&
-           handle.setFileTime(QDateTime::currentDateTimeUtc().addSecs(-3600),
-                              QFileDevice::FileModificationTime);
+    return TestHarness::writeFile(path(relative), bytes, TestHarness::ago(3600));
 }
 
 QStringList IntakeTestRig::workingFolderEntries() const
