@@ -30,6 +30,8 @@ QStringList listedCodes(const MainWindowController &w)
 
 } // namespace
 
+// Guards which day folder the console lists: today on opening and again when the day changes, the
+// store day before 03:00, and another day only through the stepper or the open panel.
 class TestMainWindowDayFolder : public QObject
 {
     Q_OBJECT

@@ -1,3 +1,4 @@
+#include "TestHarness.h"
 #include "console/MyImageBrowserView/MyImageBrowserView.h"
 #include "console/MyImageBrowserView/MyImageBrowserViewController.h"
 #include "console/ReAssignCodeWindowController.h"
@@ -9,7 +10,6 @@
 
 #include <QComboBox>
 #include <QDir>
-#include <QImage>
 #include <QMimeData>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -55,6 +55,8 @@ QStringList namesIn(const MyImageBrowserViewController *browser)
 
 } // namespace
 
+// Guards the re-assignment sheet: only real other codes can be picked, alerts and Cancel move
+// nothing, and a confirmed move skips taken names and records exactly what moved.
 class TestReAssignCodeWindowController : public QObject
 {
     Q_OBJECT
@@ -77,7 +79,6 @@ private slots:
     void otherButtonEndsWithoutMoving();
 
 private:
-    void writePhoto(const QString &path);
     std::unique_ptr<ReAssignCodeWindowController> makeSheet(const QString &oldCode, int photos = 5);
     // Drags these photos of browser 1 into browser 2 the way a drop does.
     void dragToBrowser2(ReAssignCodeWindowController &sheet, const QStringList &names);
@@ -125,20 +126,15 @@ void TestReAssignCodeWindowController::cleanup()
     fDir.reset();
 }
 
-void TestReAssignCodeWindowController::writePhoto(const QString &path)
-{
-    QImage image(32, 24, QImage::Format_RGB32);
-    image.fill(Qt::darkGreen);
-    QVERIFY(image.save(path, "JPEG"));
-}
-
 std::unique_ptr<ReAssignCodeWindowController>
 TestReAssignCodeWindowController::makeSheet(const QString &oldCode, int photos)
 {
     QStringList paths;
     for (int i = 1; i <= photos; ++i) {
         paths << QStringLiteral("%1/%2/p%3.jpg").arg(fDay, oldCode).arg(i);
-        writePhoto(paths.last());
+        [&] {
+            QVERIFY(TestHarness::writeJpeg(paths.last(), {32, 24}, Qt::darkGreen));
+        }();
     }
     ReassignAlerts alerts;
     alerts.alert = [this](QWidget *, const QString &title, const QString &text,
