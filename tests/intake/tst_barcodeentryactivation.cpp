@@ -93,7 +93,6 @@ private slots:
         const QVariant text(u"demo, test"_s);
         const QVariant array(QVariantList{u"demo"_s, u""_s, u" test "_s});
         QTest::newRow("string, DEMO") << text << true << u"DEMO"_s << u"demo_DEMO.jpg"_s;
-        QTest::newRow("string, Test") << text << true << u"Test"_s << u"demo_Test.jpg"_s;
         QTest::newRow("string, x") << text << true << u"x"_s << u"day_x.jpg"_s;
         QTest::newRow("array, test") << array << true << u"test"_s << u"demo_test.jpg"_s;
         QTest::newRow("array, empty entry ignored") << array << true << u"x"_s << u"day_x.jpg"_s;
@@ -151,7 +150,6 @@ private slots:
         QTest::addColumn<int>("index");
         QTest::newRow("one screen") << 1 << 0;
         QTest::newRow("two screens") << 2 << 1;
-        QTest::newRow("four screens") << 4 << 1;
     }
     void screenIndex()
     {

@@ -338,9 +338,6 @@ void tst_BarcodeEntryController::videoCompanion_data()
                            << QVariantMap{{kKeyAction, u"statusNotRecording"_s},
                                           {kKeySenderApp, video}}
                            << false;
-    QTest::newRow("no sender") << false << QVariantMap{{kKeyAction, u"statusIsRecording"_s}}
-                               << false;
-    QTest::newRow("no action") << true << QVariantMap{{kKeySenderApp, video}} << true;
     QTest::newRow("other sender") << false
                                   << QVariantMap{{kKeyAction, u"statusIsRecording"_s},
                                                  {kKeySenderApp, u"Other.app"_s}}
