@@ -1,4 +1,5 @@
 #include "TestHarness.h"
+#include "TestSupport.h"
 #include "console/MyImageBrowserView/MyImageBrowserView.h"
 #include "console/MyImageBrowserView/MyImageBrowserViewController.h"
 #include "console/ReAssignCodeWindowController.h"
@@ -84,7 +85,6 @@ private:
     std::unique_ptr<ReAssignCodeWindowController> makeSheet(const QString &oldCode, int photos = 5);
     // Drags these photos of browser 1 into browser 2 the way a drop does.
     void dragToBrowser2(ReAssignCodeWindowController &sheet, const QStringList &names);
-    QString readRecord(const QString &path);
 
     std::unique_ptr<QTemporaryDir> fDir;
     std::unique_ptr<Preferences> fPrefs;
@@ -173,15 +173,6 @@ void TestReAssignCodeWindowController::dragToBrowser2(ReAssignCodeWindowControll
     auto *target = sheet.fImageBrowserViewController2();
     QVERIFY(target->performDragOperation(&data, int(target->images().size())));
     target->concludeDragOperation(sheet.fImageBrowserViewController()->imageBrowser());
-}
-
-QString TestReAssignCodeWindowController::readRecord(const QString &path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        return QString();
-    }
-    return QString::fromUtf8(file.readAll());
 }
 
 void TestReAssignCodeWindowController::candidateRule_data()
@@ -332,10 +323,7 @@ void TestReAssignCodeWindowController::confirmedMoveSkipsACollision()
 {
     auto sheet = makeSheet(u"abc"_s, 4);
     const QString occupant = fDay + u"/XYZ/p3.jpg"_s;
-    QFile taken(occupant);
-    QVERIFY(taken.open(QIODevice::WriteOnly));
-    taken.write("already here");
-    taken.close();
+    QVERIFY(TestSupport::writeFile(occupant, "already here"));
 
     sheet->ibClickedOnPopup(2);
     dragToBrowser2(*sheet, {u"p3.jpg"_s, u"p1.jpg"_s, u"p4.jpg"_s});
@@ -349,13 +337,12 @@ void TestReAssignCodeWindowController::confirmedMoveSkipsACollision()
              (QStringList{u"p2.jpg"_s, u"p3.jpg"_s}));
     QCOMPARE(QDir(fDay + u"/XYZ"_s).entryList(QDir::Files),
              (QStringList{u"p1.jpg"_s, u"p3.jpg"_s, u"p4.jpg"_s}));
-    QVERIFY(taken.open(QIODevice::ReadOnly));
-    QCOMPARE(taken.readAll(), QByteArray("already here"));
+    QCOMPARE(TestSupport::readFile(occupant), QByteArray("already here"));
 
     const QStringList records = QDir(fRecords).entryList(QDir::Files);
     QCOMPARE(records.size(), 1);
     QVERIFY(records.first().endsWith(u"_reassigned.xml"_s));
-    OvraNSXmlParser parser(readRecord(fRecords + QLatin1Char('/') + records.first()).toUtf8());
+    OvraNSXmlParser parser(TestSupport::readFile(fRecords + u'/' + records.first()));
     parser.setItemNeedsArray({u"files"_s});
     parser.setItemNeedsDictionary({u"data"_s, u"oldcode"_s, u"newcode"_s, u"datafornewcode"_s});
     parser.setRootKey(u"data"_s);
@@ -372,9 +359,7 @@ void TestReAssignCodeWindowController::confirmedMoveSkipsACollision()
 void TestReAssignCodeWindowController::confirmedMoveWithNothingMovedStillEndsAsMoved()
 {
     auto sheet = makeSheet(u"abc"_s, 1);
-    QFile taken(fDay + u"/XYZ/p1.jpg"_s);
-    QVERIFY(taken.open(QIODevice::WriteOnly));
-    taken.close();
+    QVERIFY(TestSupport::writeFile(fDay + u"/XYZ/p1.jpg"_s, QByteArray()));
     sheet->ibClickedOnPopup(2);
     dragToBrowser2(*sheet, {u"p1.jpg"_s});
     QSignalSpy finished(sheet.get(), &QDialog::finished);
