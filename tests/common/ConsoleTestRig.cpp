@@ -6,6 +6,8 @@
 
 #include <QDir>
 
+using namespace Qt::StringLiterals;
+
 ConsoleTestRig::ConsoleTestRig(const QDateTime &now)
     : store_(std::make_unique<Preferences>(QString()))
 {
@@ -25,12 +27,12 @@ ConsoleTestRig::~ConsoleTestRig()
 
 QString ConsoleTestRig::root() const
 {
-    return dir_.filePath(QStringLiteral("root"));
+    return dir_.filePath(u"root"_s);
 }
 
 QString ConsoleTestRig::dayFolder(const QDate &date) const
 {
-    return QDir(root()).filePath(date.toString(QStringLiteral("yyyy-MM-dd")));
+    return QDir(root()).filePath(date.toString(u"yyyy-MM-dd"_s));
 }
 
 QByteArray ConsoleTestRig::infoXml(const QString &code, const QString &name)
@@ -47,12 +49,11 @@ QString ConsoleTestRig::makeCode(const QString &dayFolder, const QString &code, 
     const QString folder = QDir(dayFolder).filePath(code);
     QDir().mkpath(folder);
     if (!info.isNull()) {
-        const QByteArray xml =
-            info == "default" ? infoXml(code, QStringLiteral("Party ") + code) : info;
-        TestSupport::writeFile(QDir(folder).filePath(code + QStringLiteral(".xml")), xml);
+        const QByteArray xml = info == "default" ? infoXml(code, u"Party "_s + code) : info;
+        TestSupport::writeFile(QDir(folder).filePath(code + u".xml"_s), xml);
     }
     for (int i = 1; i <= photos; ++i) {
-        TestSupport::writeFile(QDir(folder).filePath(QStringLiteral("p%1.jpg").arg(i)), "jpg");
+        TestSupport::writeFile(QDir(folder).filePath(u"p%1.jpg"_s.arg(i)), "jpg");
     }
     return folder;
 }
@@ -78,9 +79,9 @@ MainWindowEnvironment ConsoleTestRig::environment()
         done(panelResult, panelFolder);
     };
     env.readCodeInfo = readCodeInfo;
-    env.bundleInfo = QVariantMap{{kInfoCFBundleShortVersionString, QStringLiteral("1.2.3")},
-                                 {kInfoDTXcode, QStringLiteral("GNU-12")},
-                                 {kInfoDTSDKName, QStringLiteral("Qt-6.4.2")}};
+    env.bundleInfo = QVariantMap{{kInfoCFBundleShortVersionString, u"1.2.3"_s},
+                                 {kInfoDTXcode, u"GNU-12"_s},
+                                 {kInfoDTSDKName, u"Qt-6.4.2"_s}};
     return env;
 }
 

@@ -1,5 +1,6 @@
 #include "IntakeTestRig.h"
 
+#include "TestHarness.h"
 #include "TestSupport.h"
 #include "platform/Clock.h"
 #include "shell/CommonHeader.h"
@@ -7,15 +8,16 @@
 #include <QCoreApplication>
 #include <QDBusConnection>
 #include <QDir>
-#include <QFile>
 #include <QThreadPool>
+
+using namespace Qt::StringLiterals;
 
 IntakeTestRig::IntakeTestRig()
     : distributed(std::make_unique<DistributedNotificationCenter>(
-          QDBusConnection(QStringLiteral("ovra-intake-test-no-bus"))))
+          QDBusConnection(u"ovra-intake-test-no-bus"_s)))
 {
-    store.setObject(path(QStringLiteral("store")), kPrefSlideShowPath);
-    QDir().mkpath(path(QStringLiteral("Desktop")));
+    store.setObject(path(u"store"_s), kPrefSlideShowPath);
+    QDir().mkpath(path(u"Desktop"_s));
     center.addObserver(&observer_, kSlideShowParamChanged, [this](const Notification &n) {
         displayMessages.append({n.userInfo, QThread::currentThread()});
     });
@@ -32,10 +34,10 @@ IntakeTestRig::~IntakeTestRig()
 
 void IntakeTestRig::useScript(const QByteArray &body)
 {
-    const QString share = path(QStringLiteral("bundle/share"));
-    TestSupport::writeScript(share + QStringLiteral("/getnewestfiles.sh"), body);
-    bundle_.emplace(Bundle::defaultInfoDictionary(), path(QStringLiteral("bundle")), share,
-                    path(QStringLiteral("bundle/libexec")));
+    const QString share = path(u"bundle/share"_s);
+    TestSupport::writeScript(share + u"/getnewestfiles.sh"_s, body);
+    bundle_.emplace(Bundle::defaultInfoDictionary(), path(u"bundle"_s), share,
+                    path(u"bundle/libexec"_s));
 }
 
 BarcodeEntryController &IntakeTestRig::controller()
@@ -46,9 +48,9 @@ BarcodeEntryController &IntakeTestRig::controller()
         environment.center = &center;
         environment.distributedCenter = distributed.get();
         environment.bundle = bundle_;
-        environment.tempFolderPath = path(QStringLiteral("home/tmp/slideshowA"));
-        environment.desktopFolder = path(QStringLiteral("Desktop"));
-        environment.compositePath = path(QStringLiteral("ConvertedJpgWithOverlay.jpg"));
+        environment.tempFolderPath = path(u"home/tmp/slideshowA"_s);
+        environment.desktopFolder = path(u"Desktop"_s);
+        environment.compositePath = path(u"ConvertedJpgWithOverlay.jpg"_s);
         environment.screenCount = [this] {
             return screens;
         };
@@ -72,18 +74,11 @@ void IntakeTestRig::settle()
 
 bool IntakeTestRig::makePhoto(const QString &relative, const QByteArray &bytes)
 {
-    const QString file = path(relative);
-    if (!TestSupport::writeFile(file, bytes)) {
-        return false;
-    }
-    QFile handle(file);
-    return handle.open(QIODevice::ReadWrite) &&
-           handle.setFileTime(QDateTime::currentDateTimeUtc().addSecs(-3600),
-                              QFileDevice::FileModificationTime);
+    return TestHarness::writeFile(path(relative), bytes, TestHarness::ago(3600));
 }
 
 QStringList IntakeTestRig::workingFolderEntries() const
 {
-    return QDir(path(QStringLiteral("home/tmp/slideshowA")))
+    return QDir(path(u"home/tmp/slideshowA"_s))
         .entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name);
 }

@@ -2,11 +2,15 @@
 
 #include "TestSupport.h"
 
+#include <QBuffer>
 #include <QFile>
+#include <QImageWriter>
 #include <QProcess>
 #include <QRandomGenerator>
 
 #include <csignal>
+
+#include <sys/time.h>
 
 namespace TestHarness {
 
@@ -46,6 +50,41 @@ bool writeFile(const QString &path, const QByteArray &bytes, const QDateTime &mo
     QFile file(path);
     return TestSupport::writeFile(path, bytes) && file.open(QIODevice::Append) &&
            file.setFileTime(modified, QFileDevice::FileModificationTime);
+}
+
+bool setModified(const QString &path, const QDateTime &modified)
+{
+    const timeval times[2] = {{time_t(modified.toSecsSinceEpoch()), 0},
+                              {time_t(modified.toSecsSinceEpoch()), 0}};
+    return ::utimes(QFile::encodeName(path).constData(), times) == 0;
+}
+
+QDateTime ago(qint64 seconds)
+{
+    return QDateTime::currentDateTimeUtc().addSecs(-seconds);
+}
+
+QByteArray jpeg(const QImage &image)
+{
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter writer(&buffer, "jpeg");
+    writer.setQuality(95);
+    return writer.write(image) ? bytes : QByteArray();
+}
+
+bool writeJpeg(const QString &path, QSize size, const QColor &colour)
+{
+    QImage image(size, QImage::Format_RGB32);
+    image.fill(colour);
+    return TestSupport::writeFile(path, jpeg(image));
+}
+
+bool near(QRgb pixel, const QColor &colour)
+{
+    return qAbs(qRed(pixel) - colour.red()) < 40 && qAbs(qGreen(pixel) - colour.green()) < 40 &&
+           qAbs(qBlue(pixel) - colour.blue()) < 40;
 }
 
 } // namespace TestHarness

@@ -1,16 +1,18 @@
 #pragma once
 
 #include <QByteArray>
+#include <QColor>
 #include <QCoreApplication>
 #include <QDateTime>
+#include <QImage>
 #include <QString>
 #include <QTest>
 
 #include <initializer_list>
 #include <utility>
 
-// Scaffolding for fault-injection tests: the test binary started again as a
-// child that is killed mid-work, and files with a chosen modification time.
+// Scaffolding shared by the tests: the test binary started again as a child
+// that is killed mid-work, files with a chosen modification time, and photos.
 namespace TestHarness {
 
 // A child function of the test binary, run as `binary FLAG ARGUMENT`.
@@ -26,6 +28,17 @@ QByteArray killMidWork(const QString &flag, const QString &argument, int maxMs);
 
 // Writes bytes to path (creating folders) and dates its modification.
 bool writeFile(const QString &path, const QByteArray &bytes, const QDateTime &modified);
+// Sets the modification time of a file or folder.
+bool setModified(const QString &path, const QDateTime &modified);
+// So many seconds before now (negative: after).
+QDateTime ago(qint64 seconds);
+
+// The image as JPEG bytes (quality 95).
+QByteArray jpeg(const QImage &image);
+// Writes a JPEG of this size in one colour (creating folders).
+bool writeJpeg(const QString &path, QSize size, const QColor &colour);
+// Whether a decoded pixel is this colour, give or take JPEG noise.
+bool near(QRgb pixel, const QColor &colour);
 
 } // namespace TestHarness
 

@@ -10,6 +10,8 @@
 #include <QTableView>
 #include <QtTest>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 QStringList codes(const char *list)
@@ -30,6 +32,8 @@ QStringList listedCodes(const MainWindowController &w)
 
 } // namespace
 
+// Guards which day folder the console lists: today on opening and again when the day changes, the
+// store day before 03:00, and another day only through the stepper or the open panel.
 class TestMainWindowDayFolder : public QObject
 {
     Q_OBJECT
@@ -53,15 +57,15 @@ private slots:
 void TestMainWindowDayFolder::opensOnToday()
 {
     ConsoleTestRig rig(kNoon);
-    rig.store().setObject(QStringLiteral("/somewhere/else"), kPrefPathToAlternateDateFolder);
+    rig.store().setObject(u"/somewhere/else"_s, kPrefPathToAlternateDateFolder);
     rig.store().setInteger(101, kPrefSelectedTagForDateFolder);
-    rig.makeCode(rig.dayFolder(kNoon.date()), QStringLiteral("T"), 1);
+    rig.makeCode(rig.dayFolder(kNoon.date()), u"T"_s, 1);
     auto w = rig.makeWindow();
-    QCOMPARE(listedCodes(*w), QStringList{QStringLiteral("T")});
+    QCOMPARE(listedCodes(*w), QStringList{u"T"_s});
     QVERIFY(!rig.store().objectForKey(kPrefPathToAlternateDateFolder).isValid());
     QCOMPARE(rig.store().integerForKey(kPrefSelectedTagForDateFolder), 0);
     // The first code is selected and its photos are on their way.
-    QCOMPARE(w->fLastSelectedCode(), QStringLiteral("T"));
+    QCOMPARE(w->fLastSelectedCode(), u"T"_s);
     QTRY_COMPARE(w->fImageBrowserViewController()->images().size(), 1);
 }
 
@@ -82,12 +86,12 @@ void TestMainWindowDayFolder::stepper()
     // 01:30: whole days back from now, without the three-hour day shift.
     ConsoleTestRig rig(QDateTime(QDate(2026, 12, 6), QTime(1, 30)));
     const QDate day = QDate(2026, 12, 6).addDays(-daysBack);
-    rig.makeCode(rig.dayFolder(day), QStringLiteral("OLD"), 2);
-    rig.makeCode(rig.dayFolder(day.addDays(-1)), QStringLiteral("WRONG"), 2);
+    rig.makeCode(rig.dayFolder(day), u"OLD"_s, 2);
+    rig.makeCode(rig.dayFolder(day.addDays(-1)), u"WRONG"_s, 2);
     auto w = rig.makeWindow();
     w->ibClickedOnStepperForDate(value);
     QCOMPARE(rig.store().stringForKey(kPrefPathToAlternateDateFolder), rig.dayFolder(day));
-    QCOMPARE(listedCodes(*w), QStringList{QStringLiteral("OLD")});
+    QCOMPARE(listedCodes(*w), QStringList{u"OLD"_s});
     QCOMPARE(rig.store().objectForKey(kPrefSelectedDateString).toDateTime(),
              QDateTime(QDate(2026, 12, 6), QTime(1, 30)).addDays(-daysBack));
     QCOMPARE(w->fLastSelectedCode(), kPleaseSelectFromAbove);
@@ -97,7 +101,7 @@ void TestMainWindowDayFolder::stepper()
 void TestMainWindowDayFolder::missingDayShowsEmptyView()
 {
     ConsoleTestRig rig(kNoon);
-    rig.makeCode(rig.dayFolder(kNoon.date()), QStringLiteral("T"), 1);
+    rig.makeCode(rig.dayFolder(kNoon.date()), u"T"_s, 1);
     auto w = rig.makeWindow();
     QTRY_COMPARE(w->fImageBrowserViewController()->images().size(), 1);
     w->ibClickedOnStepperForDate(2);
@@ -127,16 +131,16 @@ void TestMainWindowDayFolder::todayComesBack()
     if (rootUnderTilde) {
         const QFileInfo root(rig.root());
         qputenv("HOME", QFile::encodeName(root.path()));
-        rig.store().setObject(QStringLiteral("~/") + root.fileName(), kPrefSlideShowPath);
+        rig.store().setObject(u"~/"_s + root.fileName(), kPrefSlideShowPath);
     }
-    rig.makeCode(rig.dayFolder(kNoon.date()), QStringLiteral("T"), 1);
-    rig.makeCode(rig.dayFolder(kNoon.date().addDays(-1)), QStringLiteral("Y"), 1);
+    rig.makeCode(rig.dayFolder(kNoon.date()), u"T"_s, 1);
+    rig.makeCode(rig.dayFolder(kNoon.date().addDays(-1)), u"Y"_s, 1);
     auto w = rig.makeWindow();
     w->dayStepper()->setValue(1);
     QCOMPARE(rig.store().integerForKey(kPrefDayStepperValue), 1);
-    QCOMPARE(listedCodes(*w), QStringList{QStringLiteral("Y")});
+    QCOMPARE(listedCodes(*w), QStringList{u"Y"_s});
     w->ibClickOnTodayFolder();
-    QCOMPARE(listedCodes(*w), QStringList{QStringLiteral("T")});
+    QCOMPARE(listedCodes(*w), QStringList{u"T"_s});
     QVERIFY(!rig.store().objectForKey(kPrefPathToAlternateDateFolder).isValid());
     QCOMPARE(rig.store().integerForKey(kPrefDayStepperValue), 0);
     QCOMPARE(w->dayStepper()->value(), 0);
@@ -159,11 +163,11 @@ void TestMainWindowDayFolder::otherDayThroughOpenPanel()
     QFETCH(int, result);
     QFETCH(QStringList, expected);
     ConsoleTestRig rig(kNoon);
-    rig.makeCode(rig.dayFolder(kNoon.date()), QStringLiteral("T"), 1);
+    rig.makeCode(rig.dayFolder(kNoon.date()), u"T"_s, 1);
     // Any folder will do: its sub-folders with info files are listed as codes.
-    const QString picked = QDir(rig.root()).filePath(QStringLiteral("party/archive"));
-    rig.makeCode(picked, QStringLiteral("P1"), 1);
-    rig.makeCode(picked, QStringLiteral("P2"), 1);
+    const QString picked = QDir(rig.root()).filePath(u"party/archive"_s);
+    rig.makeCode(picked, u"P1"_s, 1);
+    rig.makeCode(picked, u"P2"_s, 1);
     rig.panelResult = result;
     rig.panelFolder = picked;
     auto w = rig.makeWindow();
@@ -173,7 +177,7 @@ void TestMainWindowDayFolder::otherDayThroughOpenPanel()
     QCOMPARE(rig.store().stringForKey(kPrefPathToAlternateDateFolder),
              result == 1 ? picked : QString());
     w->ibHandleDailyFolderPopup(kDayFolderTagToday);
-    QCOMPARE(listedCodes(*w), QStringList{QStringLiteral("T")});
+    QCOMPARE(listedCodes(*w), QStringList{u"T"_s});
     QVERIFY(!rig.store().objectForKey(kPrefPathToAlternateDateFolder).isValid());
 }
 
@@ -200,7 +204,7 @@ void TestMainWindowDayFolder::beforeThreeTheStoreDayIsListed()
     QFETCH(bool, calendarDayExists);
     QFETCH(QStringList, expected);
     ConsoleTestRig rig(QDateTime(QDate(2026, 12, 6), QTime(1, 30)));
-    rig.makeCode(rig.dayFolder(QDate(2026, 12, 5)), QStringLiteral("Y"), 1);
+    rig.makeCode(rig.dayFolder(QDate(2026, 12, 5)), u"Y"_s, 1);
     if (calendarDayExists) {
         QDir().mkpath(rig.dayFolder(QDate(2026, 12, 6)));
     }
@@ -211,16 +215,16 @@ void TestMainWindowDayFolder::beforeThreeTheStoreDayIsListed()
 void TestMainWindowDayFolder::focusChanges()
 {
     ConsoleTestRig rig(kNoon);
-    rig.makeCode(rig.dayFolder(kNoon.date()), QStringLiteral("T"), 1);
-    rig.makeCode(rig.dayFolder(kNoon.date().addDays(-1)), QStringLiteral("Y"), 1);
+    rig.makeCode(rig.dayFolder(kNoon.date()), u"T"_s, 1);
+    rig.makeCode(rig.dayFolder(kNoon.date().addDays(-1)), u"Y"_s, 1);
     auto w = rig.makeWindow();
     w->ibClickedOnStepperForDate(1);
-    QCOMPARE(listedCodes(*w), QStringList{QStringLiteral("Y")});
-    rig.makeCode(rig.dayFolder(kNoon.date().addDays(-1)), QStringLiteral("Z"), 1);
+    QCOMPARE(listedCodes(*w), QStringList{u"Y"_s});
+    rig.makeCode(rig.dayFolder(kNoon.date().addDays(-1)), u"Z"_s, 1);
     rig.center().postNotificationName(kApplicationDidBecomeActive);
     QCOMPARE(listedCodes(*w), (codes("Y,Z")));
     rig.center().postNotificationName(kApplicationDidResignActive);
-    QCOMPARE(listedCodes(*w), QStringList{QStringLiteral("T")});
+    QCOMPARE(listedCodes(*w), QStringList{u"T"_s});
 }
 
 QTEST_MAIN(TestMainWindowDayFolder)

@@ -1,3 +1,5 @@
+#include "TestHarness.h"
+#include "TestSupport.h"
 #include "console/MyImageBrowserView/MyImageBrowserView.h"
 #include "console/MyImageBrowserView/MyImageBrowserViewController.h"
 #include "console/ReAssignCodeWindowController.h"
@@ -9,7 +11,6 @@
 
 #include <QComboBox>
 #include <QDir>
-#include <QImage>
 #include <QMimeData>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -20,6 +21,8 @@
 #include <QUrl>
 
 #include <memory>
+
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -39,7 +42,7 @@ QStringList codesOf(const QList<QVariantMap> &entries)
 {
     QStringList codes;
     for (const QVariantMap &e : entries) {
-        codes << e.value(kKeyCode, QStringLiteral("<none>")).toString();
+        codes << e.value(kKeyCode, u"<none>"_s).toString();
     }
     return codes;
 }
@@ -55,6 +58,8 @@ QStringList namesIn(const MyImageBrowserViewController *browser)
 
 } // namespace
 
+// Guards the re-assignment sheet: only real other codes can be picked, alerts and Cancel move
+// nothing, and a confirmed move skips taken names and records exactly what moved.
 class TestReAssignCodeWindowController : public QObject
 {
     Q_OBJECT
@@ -77,11 +82,9 @@ private slots:
     void otherButtonEndsWithoutMoving();
 
 private:
-    void writePhoto(const QString &path);
     std::unique_ptr<ReAssignCodeWindowController> makeSheet(const QString &oldCode, int photos = 5);
     // Drags these photos of browser 1 into browser 2 the way a drop does.
     void dragToBrowser2(ReAssignCodeWindowController &sheet, const QStringList &names);
-    QString readRecord(const QString &path);
 
     std::unique_ptr<QTemporaryDir> fDir;
     std::unique_ptr<Preferences> fPrefs;
@@ -98,8 +101,8 @@ void TestReAssignCodeWindowController::init()
 {
     fDir = std::make_unique<QTemporaryDir>();
     QVERIFY(fDir->isValid());
-    fDay = fDir->filePath(QStringLiteral("store/2019-12-30"));
-    fRecords = fDir->filePath(QStringLiteral("records"));
+    fDay = fDir->filePath(u"store/2019-12-30"_s);
+    fRecords = fDir->filePath(u"records"_s);
     for (const char *code : {"abc", "XYZ", "MNO"}) {
         QVERIFY(QDir().mkpath(fDay + QLatin1Char('/') + QLatin1String(code)));
     }
@@ -110,11 +113,9 @@ void TestReAssignCodeWindowController::init()
     fAlerts.clear();
     fQuestions.clear();
     fAnswerYes = false;
-    QVariantMap xyz = entry(QStringLiteral("XYZ"), QStringLiteral("Zed party"));
-    xyz.insert(kEntryCodeInfo, QVariantMap{{QStringLiteral("name"), QStringLiteral("Zed party")},
-                                           {QStringLiteral("room"), QStringLiteral("2")}});
-    fList = {entry(QStringLiteral("abc"), QStringLiteral("Old party")), xyz,
-             entry(QStringLiteral("MNO"), QStringLiteral("Emm party"))};
+    QVariantMap xyz = entry(u"XYZ"_s, u"Zed party"_s);
+    xyz.insert(kEntryCodeInfo, QVariantMap{{u"name"_s, u"Zed party"_s}, {u"room"_s, u"2"_s}});
+    fList = {entry(u"abc"_s, u"Old party"_s), xyz, entry(u"MNO"_s, u"Emm party"_s)};
 }
 
 void TestReAssignCodeWindowController::cleanup()
@@ -125,20 +126,15 @@ void TestReAssignCodeWindowController::cleanup()
     fDir.reset();
 }
 
-void TestReAssignCodeWindowController::writePhoto(const QString &path)
-{
-    QImage image(32, 24, QImage::Format_RGB32);
-    image.fill(Qt::darkGreen);
-    QVERIFY(image.save(path, "JPEG"));
-}
-
 std::unique_ptr<ReAssignCodeWindowController>
 TestReAssignCodeWindowController::makeSheet(const QString &oldCode, int photos)
 {
     QStringList paths;
     for (int i = 1; i <= photos; ++i) {
-        paths << QStringLiteral("%1/%2/p%3.jpg").arg(fDay, oldCode).arg(i);
-        writePhoto(paths.last());
+        paths << u"%1/%2/p%3.jpg"_s.arg(fDay, oldCode).arg(i);
+        [&] {
+            QVERIFY(TestHarness::writeJpeg(paths.last(), {32, 24}, Qt::darkGreen));
+        }();
     }
     ReassignAlerts alerts;
     alerts.alert = [this](QWidget *, const QString &title, const QString &text,
@@ -170,7 +166,7 @@ void TestReAssignCodeWindowController::dragToBrowser2(ReAssignCodeWindowControll
 {
     QList<QUrl> urls;
     for (const QString &name : names) {
-        urls << QUrl::fromLocalFile(QStringLiteral("%1/%2/%3").arg(fDay, sheet.fOldCode(), name));
+        urls << QUrl::fromLocalFile(u"%1/%2/%3"_s.arg(fDay, sheet.fOldCode(), name));
     }
     QMimeData data;
     data.setUrls(urls);
@@ -179,35 +175,20 @@ void TestReAssignCodeWindowController::dragToBrowser2(ReAssignCodeWindowControll
     target->concludeDragOperation(sheet.fImageBrowserViewController()->imageBrowser());
 }
 
-QString TestReAssignCodeWindowController::readRecord(const QString &path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        return QString();
-    }
-    return QString::fromUtf8(file.readAll());
-}
-
 void TestReAssignCodeWindowController::candidateRule_data()
 {
     QTest::addColumn<QVariantList>("entries");
     QTest::addColumn<QStringList>("codes");
     QTest::addColumn<QString>("placeholderSource");
 
-    const QVariantMap noCode{{kKeyName, QStringLiteral("B no code")}};
+    const QVariantMap noCode{{kKeyName, u"B no code"_s}};
     QTest::newRow("same code in capitals is not offered")
-        << QVariantList{entry(QStringLiteral("abc"), QStringLiteral("old")),
-                        entry(QStringLiteral("ABC"), QStringLiteral("twin")),
-                        entry(QStringLiteral("xyz"), QStringLiteral("C")),
-                        entry(QStringLiteral("mno"), QStringLiteral("A")), noCode}
-        << QStringList{QStringLiteral("ABC"), QStringLiteral("mno"), QStringLiteral("<none>"),
-                       QStringLiteral("xyz")}
-        << QStringLiteral("twin");
+        << QVariantList{entry(u"abc"_s, u"old"_s), entry(u"ABC"_s, u"twin"_s),
+                        entry(u"xyz"_s, u"C"_s), entry(u"mno"_s, u"A"_s), noCode}
+        << QStringList{u"ABC"_s, u"mno"_s, u"<none>"_s, u"xyz"_s} << u"twin"_s;
     QTest::newRow("old code missing from the list")
-        << QVariantList{entry(QStringLiteral("xyz"), QStringLiteral("B")),
-                        entry(QStringLiteral("mno"), QStringLiteral("A"))}
-        << QStringList{QStringLiteral("abc"), QStringLiteral("mno"), QStringLiteral("xyz")}
-        << QStringLiteral("given");
+        << QVariantList{entry(u"xyz"_s, u"B"_s), entry(u"mno"_s, u"A"_s)}
+        << QStringList{u"abc"_s, u"mno"_s, u"xyz"_s} << u"given"_s;
 }
 
 void TestReAssignCodeWindowController::candidateRule()
@@ -220,24 +201,24 @@ void TestReAssignCodeWindowController::candidateRule()
     for (const QVariant &e : entries) {
         list << e.toMap();
     }
-    QVariantMap given = entry(QStringLiteral("abc"), QStringLiteral("given"));
-    given.insert(QStringLiteral("marker"), QStringLiteral("given"));
+    QVariantMap given = entry(u"abc"_s, u"given"_s);
+    given.insert(u"marker"_s, u"given"_s);
     const QList<QVariantMap> candidates =
-        ReAssignCodeWindowController::candidateList(list, QStringLiteral("abc"), given);
+        ReAssignCodeWindowController::candidateList(list, u"abc"_s, given);
     QCOMPARE(codesOf(candidates), codes);
     QCOMPARE(candidates.first().value(kKeyName).toString(), kReassignPlaceholderName);
-    const bool fromGiven = candidates.first().value(QStringLiteral("marker")).isValid();
-    QCOMPARE(fromGiven, placeholderSource == QStringLiteral("given"));
+    const bool fromGiven = candidates.first().value(u"marker"_s).isValid();
+    QCOMPARE(fromGiven, placeholderSource == u"given"_s);
 }
 
 void TestReAssignCodeWindowController::popupDisablesTheOldCodeAndListsCodes()
 {
-    auto sheet = makeSheet(QStringLiteral("abc"), 1);
+    auto sheet = makeSheet(u"abc"_s, 1);
     QComboBox *popup = sheet->ibPopupButton();
     QCOMPARE(popup->count(), 3);
-    QCOMPARE(popup->itemText(0), QStringLiteral("abc"));
-    QCOMPARE(popup->itemText(1), QStringLiteral("MNO")); // "Emm party" sorts first
-    QCOMPARE(popup->itemText(2), QStringLiteral("XYZ"));
+    QCOMPARE(popup->itemText(0), u"abc"_s);
+    QCOMPARE(popup->itemText(1), u"MNO"_s); // "Emm party" sorts first
+    QCOMPARE(popup->itemText(2), u"XYZ"_s);
     auto *items = qobject_cast<QStandardItemModel *>(popup->model());
     QVERIFY(items);
     QVERIFY(!items->item(0)->isEnabled());
@@ -247,38 +228,35 @@ void TestReAssignCodeWindowController::popupDisablesTheOldCodeAndListsCodes()
 
 void TestReAssignCodeWindowController::placeholderNeverEnablesAssign()
 {
-    auto sheet = makeSheet(QStringLiteral("abc"), 3);
+    auto sheet = makeSheet(u"abc"_s, 3);
     QVERIFY(!sheet->ibAssignButton()->isEnabled());
     sheet->ibClickedOnPopup(2);
     QVERIFY(!sheet->ibAssignButton()->isEnabled()); // nothing to move yet
-    dragToBrowser2(*sheet, {QStringLiteral("p1.jpg")});
-    QCOMPARE(sheet->fValue2(), QStringLiteral("1"));
+    dragToBrowser2(*sheet, {u"p1.jpg"_s});
+    QCOMPARE(sheet->fValue2(), u"1"_s);
     QVERIFY(sheet->ibAssignButton()->isEnabled());
     sheet->ibClickedOnPopup(0);
     QVERIFY(!sheet->ibAssignButton()->isEnabled());
     sheet->ibClickedOnPopup(1);
     QVERIFY(sheet->ibAssignButton()->isEnabled());
-    QCOMPARE(sheet->fSelectedInfo().value(kKeyCode).toString(), QStringLiteral("MNO"));
+    QCOMPARE(sheet->fSelectedInfo().value(kKeyCode).toString(), u"MNO"_s);
 }
 
 void TestReAssignCodeWindowController::undoReturnsPhotosToTheEndOfBrowser1()
 {
-    auto sheet = makeSheet(QStringLiteral("abc"), 5);
-    dragToBrowser2(*sheet,
-                   {QStringLiteral("p4.jpg"), QStringLiteral("p1.jpg"), QStringLiteral("p2.jpg")});
+    auto sheet = makeSheet(u"abc"_s, 5);
+    dragToBrowser2(*sheet, {u"p4.jpg"_s, u"p1.jpg"_s, u"p2.jpg"_s});
     QCOMPARE(namesIn(sheet->fImageBrowserViewController()),
-             (QStringList{QStringLiteral("p3.jpg"), QStringLiteral("p5.jpg")}));
-    QCOMPARE(sheet->fValue1(), QStringLiteral("2"));
-    QCOMPARE(sheet->fValue2(), QStringLiteral("3"));
+             (QStringList{u"p3.jpg"_s, u"p5.jpg"_s}));
+    QCOMPARE(sheet->fValue1(), u"2"_s);
+    QCOMPARE(sheet->fValue2(), u"3"_s);
 
     sheet->ibRevertButton()->click();
-    QCOMPARE(
-        namesIn(sheet->fImageBrowserViewController()),
-        (QStringList{QStringLiteral("p3.jpg"), QStringLiteral("p5.jpg"), QStringLiteral("p4.jpg"),
-                     QStringLiteral("p1.jpg"), QStringLiteral("p2.jpg")}));
+    QCOMPARE(namesIn(sheet->fImageBrowserViewController()),
+             (QStringList{u"p3.jpg"_s, u"p5.jpg"_s, u"p4.jpg"_s, u"p1.jpg"_s, u"p2.jpg"_s}));
     QVERIFY(sheet->fImageBrowserViewController2()->images().isEmpty());
-    QCOMPARE(sheet->fValue1(), QStringLiteral("5"));
-    QCOMPARE(sheet->fValue2(), QStringLiteral("0"));
+    QCOMPARE(sheet->fValue1(), u"5"_s);
+    QCOMPARE(sheet->fValue2(), u"0"_s);
     QVERIFY(!sheet->ibAssignButton()->isEnabled());
 }
 
@@ -304,10 +282,10 @@ void TestReAssignCodeWindowController::alertsKeepTheSheetOpen()
     QFETCH(QString, title);
     QFETCH(QString, text);
 
-    auto sheet = makeSheet(QStringLiteral("abc"), 3);
+    auto sheet = makeSheet(u"abc"_s, 3);
     sheet->ibClickedOnPopup(pick);
     if (dragged > 0) {
-        dragToBrowser2(*sheet, {QStringLiteral("p1.jpg"), QStringLiteral("p2.jpg")});
+        dragToBrowser2(*sheet, {u"p1.jpg"_s, u"p2.jpg"_s});
     }
     QSignalSpy finished(sheet.get(), &QDialog::finished);
     fAnswerYes = true;
@@ -316,107 +294,95 @@ void TestReAssignCodeWindowController::alertsKeepTheSheetOpen()
     QCOMPARE(fAlerts.size(), 1);
     QCOMPARE(fAlerts.first().title, title);
     QCOMPARE(fAlerts.first().text, text);
-    QCOMPARE(fAlerts.first().button, QStringLiteral("OK"));
+    QCOMPARE(fAlerts.first().button, u"OK"_s);
     QVERIFY(fQuestions.isEmpty());
     QCOMPARE(finished.size(), 0);
-    QCOMPARE(QDir(fDay + QStringLiteral("/abc")).entryList(QDir::Files).size(), 3);
+    QCOMPARE(QDir(fDay + u"/abc"_s).entryList(QDir::Files).size(), 3);
 }
 
 void TestReAssignCodeWindowController::cancelMovesNothing()
 {
-    auto sheet = makeSheet(QStringLiteral("abc"), 2);
+    auto sheet = makeSheet(u"abc"_s, 2);
     sheet->ibClickedOnPopup(2);
-    dragToBrowser2(*sheet, {QStringLiteral("p2.jpg")});
+    dragToBrowser2(*sheet, {u"p2.jpg"_s});
     QSignalSpy finished(sheet.get(), &QDialog::finished);
     sheet->doEndSheet(sheet->ibAssignButton());
 
     QCOMPARE(fQuestions.size(), 1);
-    QCOMPARE(fQuestions.first().title, QStringLiteral("ARE YOU SURE ???"));
-    QCOMPARE(fQuestions.first().button, QStringLiteral("CANCEL|YES - RE-ASSIGN"));
+    QCOMPARE(fQuestions.first().title, u"ARE YOU SURE ???"_s);
+    QCOMPARE(fQuestions.first().button, u"CANCEL|YES - RE-ASSIGN"_s);
     QCOMPARE(fQuestions.first().text,
              QStringLiteral("Are you sure you want to re-assign photos\n\nFROM\nOld Code:\t Old "
                             "party\n\t\t [abc]\nTO\nNew Code: Zed party\n\t\t [XYZ]\n\n"));
     QCOMPARE(finished.size(), 0);
-    QVERIFY(QFileInfo::exists(fDay + QStringLiteral("/abc/p2.jpg")));
+    QVERIFY(QFileInfo::exists(fDay + u"/abc/p2.jpg"_s));
     QVERIFY(QDir(fRecords).isEmpty());
 }
 
 void TestReAssignCodeWindowController::confirmedMoveSkipsACollision()
 {
-    auto sheet = makeSheet(QStringLiteral("abc"), 4);
-    const QString occupant = fDay + QStringLiteral("/XYZ/p3.jpg");
-    QFile taken(occupant);
-    QVERIFY(taken.open(QIODevice::WriteOnly));
-    taken.write("already here");
-    taken.close();
+    auto sheet = makeSheet(u"abc"_s, 4);
+    const QString occupant = fDay + u"/XYZ/p3.jpg"_s;
+    QVERIFY(TestSupport::writeFile(occupant, "already here"));
 
     sheet->ibClickedOnPopup(2);
-    dragToBrowser2(*sheet,
-                   {QStringLiteral("p3.jpg"), QStringLiteral("p1.jpg"), QStringLiteral("p4.jpg")});
+    dragToBrowser2(*sheet, {u"p3.jpg"_s, u"p1.jpg"_s, u"p4.jpg"_s});
     QSignalSpy finished(sheet.get(), &QDialog::finished);
     fAnswerYes = true;
     sheet->doEndSheet(sheet->ibAssignButton());
 
     QCOMPARE(finished.size(), 1);
     QCOMPARE(finished.first().first().toInt(), 1001);
-    QCOMPARE(QDir(fDay + QStringLiteral("/abc")).entryList(QDir::Files),
-             (QStringList{QStringLiteral("p2.jpg"), QStringLiteral("p3.jpg")}));
-    QCOMPARE(QDir(fDay + QStringLiteral("/XYZ")).entryList(QDir::Files),
-             (QStringList{QStringLiteral("p1.jpg"), QStringLiteral("p3.jpg"),
-                          QStringLiteral("p4.jpg")}));
-    QVERIFY(taken.open(QIODevice::ReadOnly));
-    QCOMPARE(taken.readAll(), QByteArray("already here"));
+    QCOMPARE(QDir(fDay + u"/abc"_s).entryList(QDir::Files),
+             (QStringList{u"p2.jpg"_s, u"p3.jpg"_s}));
+    QCOMPARE(QDir(fDay + u"/XYZ"_s).entryList(QDir::Files),
+             (QStringList{u"p1.jpg"_s, u"p3.jpg"_s, u"p4.jpg"_s}));
+    QCOMPARE(TestSupport::readFile(occupant), QByteArray("already here"));
 
     const QStringList records = QDir(fRecords).entryList(QDir::Files);
     QCOMPARE(records.size(), 1);
-    QVERIFY(records.first().endsWith(QStringLiteral("_reassigned.xml")));
-    OvraNSXmlParser parser(readRecord(fRecords + QLatin1Char('/') + records.first()).toUtf8());
-    parser.setItemNeedsArray({QStringLiteral("files")});
-    parser.setItemNeedsDictionary({QStringLiteral("data"), QStringLiteral("oldcode"),
-                                   QStringLiteral("newcode"), QStringLiteral("datafornewcode")});
-    parser.setRootKey(QStringLiteral("data"));
+    QVERIFY(records.first().endsWith(u"_reassigned.xml"_s));
+    OvraNSXmlParser parser(TestSupport::readFile(fRecords + u'/' + records.first()));
+    parser.setItemNeedsArray({u"files"_s});
+    parser.setItemNeedsDictionary({u"data"_s, u"oldcode"_s, u"newcode"_s, u"datafornewcode"_s});
+    parser.setRootKey(u"data"_s);
     QVERIFY(parser.parse());
     const QVariantMap data = parser.mDictionary().toMap();
-    QCOMPARE(data.value(QStringLiteral("files")).toStringList(),
-             (QStringList{QStringLiteral("p1.jpg"), QStringLiteral("p4.jpg")}));
-    const QVariantMap oldCode = data.value(QStringLiteral("oldcode")).toMap();
-    QCOMPARE(oldCode.value(QStringLiteral("date")).toString(), QStringLiteral("2019-12-30"));
-    QCOMPARE(oldCode.value(QStringLiteral("value")).toString(), QStringLiteral("abc"));
-    QCOMPARE(data.value(QStringLiteral("newcode")).toMap().value(QStringLiteral("value")),
-             QVariant(QStringLiteral("XYZ")));
-    QCOMPARE(data.value(QStringLiteral("datafornewcode")).toMap().value(QStringLiteral("room")),
-             QVariant(QStringLiteral("2")));
+    QCOMPARE(data.value(u"files"_s).toStringList(), (QStringList{u"p1.jpg"_s, u"p4.jpg"_s}));
+    const QVariantMap oldCode = data.value(u"oldcode"_s).toMap();
+    QCOMPARE(oldCode.value(u"date"_s).toString(), u"2019-12-30"_s);
+    QCOMPARE(oldCode.value(u"value"_s).toString(), u"abc"_s);
+    QCOMPARE(data.value(u"newcode"_s).toMap().value(u"value"_s), QVariant(u"XYZ"_s));
+    QCOMPARE(data.value(u"datafornewcode"_s).toMap().value(u"room"_s), QVariant(u"2"_s));
 }
 
 void TestReAssignCodeWindowController::confirmedMoveWithNothingMovedStillEndsAsMoved()
 {
-    auto sheet = makeSheet(QStringLiteral("abc"), 1);
-    QFile taken(fDay + QStringLiteral("/XYZ/p1.jpg"));
-    QVERIFY(taken.open(QIODevice::WriteOnly));
-    taken.close();
+    auto sheet = makeSheet(u"abc"_s, 1);
+    QVERIFY(TestSupport::writeFile(fDay + u"/XYZ/p1.jpg"_s, QByteArray()));
     sheet->ibClickedOnPopup(2);
-    dragToBrowser2(*sheet, {QStringLiteral("p1.jpg")});
+    dragToBrowser2(*sheet, {u"p1.jpg"_s});
     QSignalSpy finished(sheet.get(), &QDialog::finished);
     fAnswerYes = true;
     sheet->doEndSheet(sheet->ibAssignButton());
     // The console reloads on 1001 only, and must show that nothing moved.
     QCOMPARE(finished.size(), 1);
     QCOMPARE(finished.first().first().toInt(), kReassignReturnMoved);
-    QVERIFY(QFileInfo::exists(fDay + QStringLiteral("/abc/p1.jpg")));
+    QVERIFY(QFileInfo::exists(fDay + u"/abc/p1.jpg"_s));
     QVERIFY(QDir(fRecords).isEmpty());
 }
 
 void TestReAssignCodeWindowController::otherButtonEndsWithoutMoving()
 {
-    auto sheet = makeSheet(QStringLiteral("abc"), 2);
+    auto sheet = makeSheet(u"abc"_s, 2);
     sheet->ibClickedOnPopup(1);
-    dragToBrowser2(*sheet, {QStringLiteral("p1.jpg")});
+    dragToBrowser2(*sheet, {u"p1.jpg"_s});
     QSignalSpy finished(sheet.get(), &QDialog::finished);
     sheet->ibCloseButton()->click();
     QCOMPARE(finished.size(), 1);
     QCOMPARE(finished.first().first().toInt(), kReassignReturnStopped);
     QVERIFY(fQuestions.isEmpty());
-    QCOMPARE(QDir(fDay + QStringLiteral("/abc")).entryList(QDir::Files).size(), 2);
+    QCOMPARE(QDir(fDay + u"/abc"_s).entryList(QDir::Files).size(), 2);
 }
 
 QTEST_MAIN(TestReAssignCodeWindowController)

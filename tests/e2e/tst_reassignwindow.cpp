@@ -1,3 +1,4 @@
+#include "TestHarness.h"
 #include "VirtualScreens.h"
 #include "console/MyImageBrowserView/MyImageBrowserView.h"
 #include "console/MyImageBrowserView/MyImageBrowserViewController.h"
@@ -10,7 +11,6 @@
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
-#include <QImage>
 #include <QMessageBox>
 #include <QProcess>
 #include <QPushButton>
@@ -25,9 +25,8 @@
 
 using namespace Qt::StringLiterals;
 
-// A re-assignment as the operator carries it out: the real window on a
-// private X server, driven only by pointer input through XTEST, the photos
-// dragged from one browser to the other with the mouse.
+// Guards a re-assignment as the operator carries it out: the real window on a private X server,
+// photos dragged between browsers with the real mouse (XTEST), moved and recorded.
 class TestReassignWindow : public QObject
 {
     Q_OBJECT
@@ -109,9 +108,8 @@ void TestReassignWindow::initTestCase()
     QVERIFY(QDir().mkpath(day_ + u'/' + kNewCode));
     const QList<QColor> colours{Qt::red, Qt::green, Qt::blue};
     for (int i = 0; i < colours.size(); ++i) {
-        QImage photo(640, 480, QImage::Format_RGB32);
-        photo.fill(colours.at(i));
-        QVERIFY(photo.save(u"%1/%2/IMG_%3.jpg"_s.arg(day_, kOldCode).arg(i + 1), "JPEG"));
+        QVERIFY(TestHarness::writeJpeg(u"%1/%2/IMG_%3.jpg"_s.arg(day_, kOldCode).arg(i + 1),
+                                       {640, 480}, colours.at(i)));
     }
     QFile taken(u"%1/%2/IMG_2.jpg"_s.arg(day_, kNewCode));
     QVERIFY(taken.open(QIODevice::WriteOnly));

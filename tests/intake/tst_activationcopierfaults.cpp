@@ -1,3 +1,4 @@
+#include "TestHarness.h"
 #include "TestSupport.h"
 #include "intake/ActivationCopier.h"
 #include "shell/CommonHeader.h"
@@ -20,8 +21,8 @@
 
 using namespace Qt::StringLiterals;
 
-// The copy loop of a code activation under disk faults: a working folder on
-// a full file system, and a photo replaced while it is being copied.
+// Guards the activation's copy loop under disk faults: on a full working folder only whole photos
+// stay, and a photo replaced while it is copied arrives whole, old or new.
 class TestActivationCopierFaults : public QObject
 {
     Q_OBJECT
@@ -40,12 +41,17 @@ QByteArray randomBytes(qsizetype size)
     return bytes;
 }
 
-// The part that runs inside the mount namespace, on the small tmpfs: copies
-// the photos listed after the working folder and checks what is left there.
+// The part that runs inside the mount namespace: copies the photos of dir/store
+// into dir/tmp/slideshowA (on the small tmpfs) and checks what is left there.
 // Exit code 0 when every file in the folder is one of the photos, whole, and
 // the loop counted exactly those.
-int copyIntoFullFolder(const QString &workingFolder, const QStringList &photos)
+int copyIntoFullFolder(const QString &dir)
 {
+    const QString workingFolder = dir + u"/tmp/slideshowA"_s;
+    QStringList photos;
+    for (const QString &name : QDir(dir + u"/store"_s).entryList(QDir::Files, QDir::Name)) {
+        photos << dir + u"/store/"_s + name;
+    }
     int announced = 0;
     ActivationCopyJob job;
     job.results = photos;
@@ -70,15 +76,6 @@ int copyIntoFullFolder(const QString &workingFolder, const QStringList &photos)
     return (count == whole && whole > 0 && whole < photos.size() && announced == 2) ? 0 : 1;
 }
 
-// Photos in a store were written a while ago; fresh ones are waited for.
-bool writeOldPhoto(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    return TestSupport::writeFile(path, bytes) && file.open(QIODevice::ReadWrite) &&
-           file.setFileTime(QDateTime::currentDateTime().addSecs(-3600),
-                            QFileDevice::FileModificationTime);
-}
-
 } // namespace
 
 void TestActivationCopierFaults::fullWorkingFolderKeepsOnlyWholePhotos()
@@ -92,7 +89,8 @@ void TestActivationCopierFaults::fullWorkingFolderKeepsOnlyWholePhotos()
     QStringList photos;
     for (int i = 1; i <= 3; ++i) {
         photos << dir.filePath(u"store/IMG_%1.jpg"_s.arg(i));
-        QVERIFY(writeOldPhoto(photos.last(), randomBytes(900 * 1024)));
+        QVERIFY(
+            TestHarness::writeFile(photos.last(), randomBytes(900 * 1024), TestHarness::ago(3600)));
     }
     const QString mountPoint = dir.filePath(u"tmp"_s);
     QVERIFY(QDir().mkpath(mountPoint));
@@ -101,8 +99,7 @@ void TestActivationCopierFaults::fullWorkingFolderKeepsOnlyWholePhotos()
                 QStringList{u"-m"_s, u"sh"_s, u"-c"_s,
                             u"mount -t tmpfs -o size=2m tmpfs \"$1\" && shift && exec \"$@\""_s,
                             u"sh"_s, mountPoint, QCoreApplication::applicationFilePath(),
-                            u"--copy-into-full-folder"_s, mountPoint + u"/slideshowA"_s} +
-                    photos);
+                            u"--copy-into-full-folder"_s, dir.path()});
     QVERIFY(child.waitForFinished(60000));
     const QByteArray log = child.readAllStandardError();
     if (log.contains("mount: ") && child.exitCode() != 0) {
@@ -152,7 +149,7 @@ void TestActivationCopierFaults::replacedPhotoIsCopiedWhole()
     int olds = 0;
     int news = 0;
     for (int i = 0; i < 5; ++i) {
-        QVERIFY(writeOldPhoto(source, oldPhoto));
+        QVERIFY(TestHarness::writeFile(source, oldPhoto, TestHarness::ago(3600)));
         const QString destination = dir.filePath(u"work/%1/IMG_1.jpg"_s.arg(i));
         QVERIFY(QDir().mkpath(QFileInfo(destination).absolutePath()));
         QVERIFY(inPlace || TestSupport::writeFile(replacement, newPhoto));
@@ -169,16 +166,7 @@ void TestActivationCopierFaults::replacedPhotoIsCopiedWhole()
     qInfo("%d copies of the old photo, %d of the new one", olds, news);
 }
 
-int main(int argc, char **argv)
-{
-    QCoreApplication app(argc, argv);
-    if (argc > 3 && qstrcmp(argv[1], "--copy-into-full-folder") == 0) {
-        const QStringList arguments = app.arguments();
-        return copyIntoFullFolder(arguments.at(2), arguments.mid(3));
-    }
-    TestActivationCopierFaults test;
-    QTEST_SET_MAIN_SOURCE_PATH
-    return QTest::qExec(&test, argc, argv);
-}
+OVRA_TEST_MAIN_WITH_CHILDREN(TestActivationCopierFaults,
+                             {"--copy-into-full-folder", copyIntoFullFolder})
 
 #include "tst_activationcopierfaults.moc"

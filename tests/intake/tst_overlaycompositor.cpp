@@ -1,8 +1,7 @@
+#include "TestHarness.h"
 #include "TestSupport.h"
 #include "intake/OverlayCompositor.h"
 
-#include <QBuffer>
-#include <QImageWriter>
 #include <QPainter>
 #include <QtEndian>
 #include <QtTest>
@@ -10,16 +9,6 @@
 using namespace Qt::StringLiterals;
 
 namespace {
-
-QByteArray jpeg(const QImage &image)
-{
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    QImageWriter writer(&buffer, "jpeg");
-    writer.setQuality(95);
-    return writer.write(image) ? bytes : QByteArray();
-}
 
 void appendBigEndian(QByteArray &bytes, quint32 value, int size)
 {
@@ -61,14 +50,13 @@ QImage overlayPicture(QSize size)
     return overlay;
 }
 
-bool near(QRgb pixel, QColor expected)
-{
-    return qAbs(qRed(pixel) - expected.red()) < 40 && qAbs(qGreen(pixel) - expected.green()) < 40 &&
-           qAbs(qBlue(pixel) - expected.blue()) < 40;
-}
-
 } // namespace
 
+using TestHarness::jpeg;
+using TestHarness::near;
+
+// Guards the framed composite: the photo is centred upright under the overlay of its orientation,
+// and no composite is made without a usable overlay, photo or destination.
 class tst_OverlayCompositor : public QObject
 {
     Q_OBJECT
@@ -108,7 +96,7 @@ private slots:
         QTest::addColumn<QSize>("overlay");
         QTest::addColumn<QRect>("inside");   // well inside the photo's rectangle
         QTest::addColumn<QPoint>("outside"); // canvas left black
-        // The worked examples at a tenth of their size.
+        // Full-size photo and overlay sizes, scaled to a tenth.
         QTest::newRow("landscape") << QSize(300, 200) << u"Slideshow_LS.png"_s << QSize(180, 120)
                                    << QRect(10, 20, 160, 90) << QPoint(-1, -1);
         QTest::newRow("portrait") << QSize(200, 300) << u"Slideshow_PRT.png"_s << QSize(120, 180)
@@ -124,9 +112,7 @@ private slots:
         QFETCH(QRect, inside);
         QFETCH(QPoint, outside);
         QVERIFY(overlayPicture(overlay).save(path(u"Desktop/"_s + overlayName)));
-        QImage picture(photo, QImage::Format_RGB32);
-        picture.fill(Qt::red);
-        QVERIFY(TestSupport::writeFile(path(u"photo.jpg"_s), jpeg(picture)));
+        QVERIFY(TestHarness::writeJpeg(path(u"photo.jpg"_s), photo, Qt::red));
 
         QCOMPARE(fCompositor->applyOverlayToSourceItem(path(u"photo.jpg"_s)), path(u"out.jpg"_s));
         const QImage result(path(u"out.jpg"_s), "jpeg");
@@ -163,9 +149,7 @@ private slots:
 
     void noCompositeWithoutOverlayOrPhoto()
     {
-        QImage picture(200, 300, QImage::Format_RGB32);
-        picture.fill(Qt::red);
-        QVERIFY(TestSupport::writeFile(path(u"portrait.jpg"_s), jpeg(picture)));
+        QVERIFY(TestHarness::writeJpeg(path(u"portrait.jpg"_s), {200, 300}, Qt::red));
         QVERIFY(overlayPicture({180, 120}).save(path(u"Desktop/Slideshow_LS.png"_s)));
         // Only the landscape overlay: a portrait photo stays unframed.
         QVERIFY(fCompositor->applyOverlayToSourceItem(path(u"portrait.jpg"_s)).isNull());
@@ -180,9 +164,7 @@ private slots:
 
     void changedOverlayIsReadAgain()
     {
-        QImage picture(300, 200, QImage::Format_RGB32);
-        picture.fill(Qt::red);
-        QVERIFY(TestSupport::writeFile(path(u"photo.jpg"_s), jpeg(picture)));
+        QVERIFY(TestHarness::writeJpeg(path(u"photo.jpg"_s), {300, 200}, Qt::red));
         QVERIFY(overlayPicture({180, 120}).save(path(u"Desktop/Slideshow_LS.png"_s)));
         QVERIFY(!fCompositor->applyOverlayToSourceItem(path(u"photo.jpg"_s)).isNull());
         QCOMPARE(QImage(path(u"out.jpg"_s)).size(), QSize(180, 120));
@@ -193,9 +175,7 @@ private slots:
 
     void unwritableCompositeGivesNone()
     {
-        QImage picture(300, 200, QImage::Format_RGB32);
-        picture.fill(Qt::red);
-        QVERIFY(TestSupport::writeFile(path(u"photo.jpg"_s), jpeg(picture)));
+        QVERIFY(TestHarness::writeJpeg(path(u"photo.jpg"_s), {300, 200}, Qt::red));
         QVERIFY(overlayPicture({180, 120}).save(path(u"Desktop/Slideshow_LS.png"_s)));
         OverlayCompositor compositor(path(u"Desktop"_s), path(u"no/such/folder/out.jpg"_s));
         QVERIFY(compositor.applyOverlayToSourceItem(path(u"photo.jpg"_s)).isNull());
