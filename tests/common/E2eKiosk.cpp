@@ -356,10 +356,10 @@ bool E2eKiosk::kioskHasFocus() const
            pid.trimmed().toLongLong() == kiosk_.processId();
 }
 
-bool E2eKiosk::click(const QPoint &at) const
+bool E2eKiosk::click(const QPoint &at, int button) const
 {
     return run(u"xdotool"_s, {u"mousemove"_s, u"--sync"_s, QString::number(at.x()),
-                              QString::number(at.y()), u"click"_s, u"1"_s});
+                              QString::number(at.y()), u"click"_s, QString::number(button)});
 }
 
 bool E2eKiosk::typeInto(const QString &window, const QStringList &keys) const

@@ -98,8 +98,8 @@ public:
     QList<TopLevel> topLevels() const;
     // True while the keyboard focus is on a window of the kiosk's process.
     bool kioskHasFocus() const;
-    // A left click at a point of the whole X screen.
-    bool click(const QPoint &at) const;
+    // A click (1 left, 3 right) at a point of the whole X screen.
+    bool click(const QPoint &at, int button = 1) const;
     // Focuses the window and types the keys through XTEST.
     bool typeInto(const QString &window, const QStringList &keys) const;
     // The keys through XTEST, to whichever window has the focus.

@@ -250,6 +250,12 @@ void TestVenue::typedCodePlaysInTheRoom()
         E2e::saveScreenshot(whole.copy(console), u"console"_s);
     }
     if (openbox) {
+        // A right click on the room opens the commands' menu; Escape closes it.
+        const int windows = int(kiosk->topLevels().size());
+        QVERIFY(kiosk->click(kiosk->screens().monitorGeometry(1).center(), 3));
+        QVERIFY(E2e::poll([&] { return kiosk->topLevels().size() > windows; }));
+        QVERIFY(kiosk->typeKeys({u"Escape"_s}));
+        QVERIFY(E2e::poll([&] { return kiosk->topLevels().size() == windows; }));
         // Identify from the keyboard, in whichever kiosk window has the focus.
         QVERIFY(kiosk->typeKeys({u"ctrl+i"_s}));
         QVERIFY(E2e::poll([&] { return redPixels(kiosk->grabMonitor(1)) > 200; }));
