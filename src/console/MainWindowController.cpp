@@ -214,21 +214,15 @@ void MainWindowController::connectControls()
     connect(ui_->ibDemoButton, &QPushButton::clicked, this, [this] { doDemoSlides(); });
     connect(ui_->ibReassingnButton, &QPushButton::clicked, this, [this] { doChangeCode(); });
 
-    // The actions stay reachable by their shortcuts while the menu bar is hidden.
+    // The actions stay reachable by their shortcuts while the menu bar is hidden;
+    // the application's commands join them in the menu (AppCommands).
     ui_->actionRefresh->setShortcut(QKeySequence::Refresh);
-    ui_->actionShowMenu->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_M));
-    ui_->actionPreferences->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Comma));
-    addActions({ui_->actionRefresh, ui_->actionDemoSlides, ui_->actionPreferences,
-                ui_->actionShowMenu, ui_->actionReturnToMain, ui_->actionRelaunch});
+    addActions({ui_->actionRefresh, ui_->actionDemoSlides});
     connect(ui_->actionRefresh, &QAction::triggered, this, [this] { doRefreshButton(); });
     connect(ui_->actionDemoSlides, &QAction::triggered, this, [this] {
         ui_->ibCustomerTableView->setFocus();
         doDemoSlides();
     });
-    connect(ui_->actionPreferences, &QAction::triggered, this, [this] { openPrefs(this); });
-    connect(ui_->actionShowMenu, &QAction::triggered, this, [this] { showMenu(); });
-    connect(ui_->actionReturnToMain, &QAction::triggered, this, [this] { returnToMain(); });
-    connect(ui_->actionRelaunch, &QAction::triggered, this, [this] { relaunchApp(); });
 }
 
 void MainWindowController::createBrowser()
@@ -383,23 +377,9 @@ void MainWindowController::openPrefs(QObject *sender)
     }
 }
 
-void MainWindowController::showMenu()
+void MainWindowController::returnToMain(const Preferences &store)
 {
-    menuBar()->setVisible(!menuBar()->isVisible());
-}
-
-void MainWindowController::relaunchApp(const QVariant &param)
-{
-    if (fEnvironment.relaunch) {
-        fEnvironment.relaunch(param);
-    } else {
-        OvraLog(kLogNoRelaunch.arg(kSelf, QStringLiteral("relaunchApp")));
-    }
-}
-
-void MainWindowController::returnToMain()
-{
-    const QString parent = trimmedOfBlanks(fStore->stringForKey(kPrefParentAppDesktopEntry));
+    const QString parent = trimmedOfBlanks(store.stringForKey(kPrefParentAppDesktopEntry));
     if (parent.isEmpty()) {
         OvraLog(
             kLogNoParentApp.arg(kSelf, QStringLiteral("returnToMain"), kPrefParentAppDesktopEntry));

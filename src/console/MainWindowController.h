@@ -55,8 +55,7 @@ struct MainWindowEnvironment
     ConsoleAlertPresenter presentAlert;      // a window-modal QMessageBox
     OpenPanelPresenter openPanel;            // a window-modal QFileDialog
     CodeFolderScan::InfoReader readCodeInfo; // the XML reader
-    std::function<void(const QVariant &)> relaunch; // nobody: only logged
-    std::optional<QVariantMap> bundleInfo;          // the main bundle's information
+    std::optional<QVariantMap> bundleInfo;   // the main bundle's information
 };
 
 // The operator's console: the codes of the shown day folder with their status
@@ -121,9 +120,8 @@ public:
     // parameters and opens it (openReassignSheet).
     void doChangeCode();
     void openPrefs(QObject *sender);
-    void showMenu();
-    void relaunchApp(const QVariant &param = QVariant());
-    void returnToMain();
+    // Brings the parent application back, when "prefParentAppDesktopEntry" names one.
+    static void returnToMain(const Preferences &store);
 
     // ---- called by others
     void doneSearchOperation(OvraPhotoQueryController *query, const QVariantMap &param) override;

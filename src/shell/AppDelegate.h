@@ -63,6 +63,8 @@ public:
     // ---- launch
     void awakeFromNib();
     void applicationWillFinishLaunching();
+    // "prefDoShowMenuBar" changed shows or hides the console's menu bar.
+    void observeMenuBarSetting();
     void applicationDidFinishLaunching();
     void applicationWillBecomeActive();
     void applicationDidChangeScreenParameters();
@@ -114,11 +116,17 @@ public:
     // contextInfo: the panel's parameters; none when the panel lost them.
     void openPanelDidEndNew(int returnCode, const QStringList &paths,
                             const std::optional<QVariantMap> &contextInfo);
+    // Toggles the console's menu bar as it is now (the setting stays).
     void showMenu(QObject *sender);
+    // Shows or hides the console's menu bar.
+    void setMenuBarVisible(bool visible);
     void doIdentifyAll(QObject *sender);
     void doIdentify(QObject *sender);
     void doStopSlideShow(QObject *sender);
     void doChangeTransitionStyle(QObject *sender);
+    // Stores a transition menu title as the mode and style the displays use.
+    void chooseTransition(const QString &title);
+    void returnToMain();
     void doRevealInFinder(QObject *sender);
     void tabView(QObject *tabView, int didSelectTabViewItem);
     void doForceRedraw(QObject *sender);
@@ -139,6 +147,8 @@ public:
     void reloadCustomerTable();
 
     // ---- operator commands: wiring and test seams
+    // The application's commands, made on first use and offered by every window.
+    class AppCommands &commands();
     // The settings window, made on first use.
     PrefWindowController *prefWindow();
     SelectDisplayWindowController *selectDisplayWindowController() const;
@@ -219,6 +229,7 @@ private:
     };
     OperatorState &operatorState();
     std::unique_ptr<OperatorState, OperatorStateDeleter> operatorState_;
+    class AppCommands *commands_ = nullptr;
 
     // ---- console state
     // Shared: its deleter is fixed where the window is made, so files that do

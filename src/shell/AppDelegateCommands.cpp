@@ -7,6 +7,7 @@
 #include "platform/Log.h"
 #include "platform/NotificationCenter.h"
 #include "platform/Preferences.h"
+#include "shell/AppCommands.h"
 #include "shell/CommonHeader.h"
 #include "shell/OperatorState.h"
 #include "shell/PreferenceKeys.h"
@@ -73,6 +74,7 @@ PrefWindowController *AppDelegate::prefWindow()
         state.ibPrefWindow = std::make_unique<PrefWindowController>(
             displays, transitionMenu_.isEmpty() ? transitionMenuItems(store) : transitionMenu_);
         connectPrefWindow();
+        commands().addTo(state.ibPrefWindow.get());
         QWidget *holder = state.ibPrefWindow->browserContainer();
         auto *browser = new MyImageBrowserViewController(holder);
         // A preview of what the code holds: nothing is dropped or moved here.
@@ -160,16 +162,28 @@ void AppDelegate::sheetDidEnd(int returnCode)
     }
 }
 
+AppCommands &AppDelegate::commands()
+{
+    if (!commands_) {
+        commands_ = new AppCommands(this);
+    }
+    return *commands_;
+}
+
+void AppDelegate::setMenuBarVisible(bool visible)
+{
+    menuBarVisible_ = visible;
+    if (MainWindowController *console = mainWindowController()) {
+        console->menuBar()->setVisible(visible);
+    }
+}
+
 void AppDelegate::showMenu(QObject *sender)
 {
     Q_UNUSED(sender);
-    menuBarVisible_ = !menuBarVisible_;
-    const QWidgetList windows = QApplication::topLevelWidgets();
-    for (QWidget *window : windows) {
-        if (auto *main = qobject_cast<QMainWindow *>(window)) {
-            main->menuBar()->setVisible(menuBarVisible_);
-        }
-    }
+    // The bar's own state: the operator may have toggled it since the setting.
+    const MainWindowController *console = mainWindowController();
+    setMenuBarVisible(console ? console->menuBar()->isHidden() : !menuBarVisible_);
     OvraLog(kLogOperatorCommand.arg(
         kSelf, QStringLiteral("showMenu"),
         kLogMenuBarVisible.arg(menuBarVisible_ ? QStringLiteral("YES") : QStringLiteral("NO"))));
@@ -212,7 +226,11 @@ void AppDelegate::doChangeTransitionStyle(QObject *sender)
     if (!operatorState_ || !operatorState_->ibPrefWindow) {
         return;
     }
-    const QString title = operatorState_->ibPrefWindow->ibTransitionPopupButton()->currentText();
+    chooseTransition(operatorState_->ibPrefWindow->ibTransitionPopupButton()->currentText());
+}
+
+void AppDelegate::chooseTransition(const QString &title)
+{
     if (title.isEmpty()) {
         return;
     }
@@ -230,6 +248,11 @@ void AppDelegate::doChangeTransitionStyle(QObject *sender)
     }
     store.synchronize();
     NotificationCenter::defaultCenter()->postNotificationName(kSlideShowChangeTransitionStyle);
+}
+
+void AppDelegate::returnToMain()
+{
+    MainWindowController::returnToMain(*Preferences::standardUserDefaults());
 }
 
 void AppDelegate::doRevealInFinder(QObject *sender)

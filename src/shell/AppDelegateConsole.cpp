@@ -7,6 +7,7 @@
 #include "console/ReAssignCodeWindowController.h"
 #include "platform/NotificationCenter.h"
 #include "platform/Preferences.h"
+#include "shell/AppCommands.h"
 #include "shell/CommonHeader.h"
 
 #include <QGuiApplication>
@@ -21,11 +22,7 @@ void AppDelegate::openMainWindowIfWanted()
         !Preferences::standardUserDefaults()->boolForKey(kPrefAlwaysShowMainWindow)) {
         return;
     }
-    MainWindowEnvironment environment;
-    environment.relaunch = [this](const QVariant &param) {
-        relaunchApp(param);
-    };
-    mainWindowController_ = std::make_shared<MainWindowController>(this, std::move(environment));
+    mainWindowController_ = std::make_shared<MainWindowController>(this, MainWindowEnvironment());
     MainWindowController *window = mainWindowController_.get();
     // The operator's screen is the first one; the others belong to the displays.
     const QList<QScreen *> screens = QGuiApplication::screens();
@@ -33,9 +30,11 @@ void AppDelegate::openMainWindowIfWanted()
         window->move(screens.constFirst()->availableGeometry().topLeft());
     }
     window->setReassignSheetOpener(ReAssignCodeWindowController::sheetOpener());
-    QMenu *photoDay = window->menuBar()->addMenu(kMenuPhotoDay);
-    photoDay->addAction(watchTodaysFolderAction());
-    photoDay->addAction(tidyLocalSlideShowFolderAction());
+    // The console's own commands first, then the application's.
+    QMenu *menu = window->menuBar()->actions().constFirst()->menu();
+    menu->addSeparator();
+    menu->addActions(commands().actions());
+    commands().addTo(window);
     window->menuBar()->setVisible(menuBarVisible());
     window->show();
     QTimer::singleShot(kCenterToMainScreenDelayMs, window,

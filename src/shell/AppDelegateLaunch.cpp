@@ -9,6 +9,7 @@
 #include "platform/Log.h"
 #include "platform/Preferences.h"
 #include "platform/PropertyList.h"
+#include "shell/AppCommands.h"
 #include "shell/CommonHeader.h"
 #include "shell/PreferenceKeys.h"
 #include "slideshow/slideShowWindowController.h"
@@ -54,11 +55,7 @@ void AppDelegate::applicationWillFinishLaunching()
     Preferences &store = *Preferences::standardUserDefaults();
     setupAutoRelaunchTimer();
 
-    connect(&store, &Preferences::valueChanged, this, [this](const QString &key, const QVariant &) {
-        if (key == kPrefDoShowMenuBar) {
-            menuBarVisible_ = Preferences::standardUserDefaults()->boolForKey(kPrefDoShowMenuBar);
-        }
-    });
+    observeMenuBarSetting();
 
     // The root as typed may start with "~"; keep the expanded form once it exists.
     const QVariant root = store.objectForKey(kPrefSlideShowPath);
@@ -94,6 +91,17 @@ void AppDelegate::applicationWillFinishLaunching()
     transitionMenu_ = transitionMenuItems(store);
     initializeAndStartSequence();
     openMainWindowIfWanted();
+}
+
+void AppDelegate::observeMenuBarSetting()
+{
+    connect(Preferences::standardUserDefaults(), &Preferences::valueChanged, this,
+            [this](const QString &key, const QVariant &) {
+                if (key == kPrefDoShowMenuBar) {
+                    setMenuBarVisible(
+                        Preferences::standardUserDefaults()->boolForKey(kPrefDoShowMenuBar));
+                }
+            });
 }
 
 void AppDelegate::applicationDidFinishLaunching()
@@ -192,13 +200,14 @@ void AppDelegate::initializeAndStartSequence()
 
 void AppDelegate::setupWindowControllers()
 {
-    menuBarVisible_ = Preferences::standardUserDefaults()->boolForKey(kPrefDoShowMenuBar);
+    setMenuBarVisible(Preferences::standardUserDefaults()->boolForKey(kPrefDoShowMenuBar));
     _slideShowWindowControllerList.clear();
     const qsizetype count = QGuiApplication::screens().size();
     for (int i = 0; i < count; ++i) {
         OvraLog(kLogIndexOutOfScreens.arg(i).arg(count));
         auto controller = std::make_unique<slideShowWindowController>(i);
         controller->resizeSelfToParent();
+        commands().addTo(controller->window());
         _slideShowWindowControllerList.push_back(std::move(controller));
     }
 }

@@ -194,7 +194,8 @@ void slideShowWindowController::resizeSelfToParent()
     }
     QScreen *screen = screens.at(fScreenIndex);
     window_->setScreen(screen);
-    window_->setGeometry(screen->availableGeometry());
+    window_->setGeometry(window_->isFullScreen() ? screen->geometry()
+                                                 : screen->availableGeometry());
     followWindowSize();
 }
 
@@ -232,7 +233,13 @@ void slideShowWindowController::showHideThisWindow()
         window_->hide();
     } else if (count < 2 || fScreenIndex != 0) {
         resizeSelfToParent();
-        window_->show();
+        if (fScreenIndex != 0) {
+            // Under a window manager only the full-screen state keeps a room
+            // over its whole monitor, above panels and docks.
+            window_->coverScreen(QGuiApplication::screens().at(fScreenIndex));
+        } else {
+            window_->show();
+        }
         keepCaptionAbovePhoto();
     } else {
         window_->hide();

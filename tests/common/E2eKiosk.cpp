@@ -124,9 +124,11 @@ E2eKiosk::~E2eKiosk()
     QFile::remove(QCoreApplication::applicationDirPath() + u"/kiosk-"_s + name + u".log"_s);
     QFile::copy(logPath(),
                 QCoreApplication::applicationDirPath() + u"/kiosk-"_s + name + u".log"_s);
-    if (bus_.state() != QProcess::NotRunning) {
-        bus_.terminate();
-        bus_.waitForFinished(3000);
+    for (QProcess *helper : {&windowManager_, &bus_}) {
+        if (helper->state() != QProcess::NotRunning) {
+            helper->terminate();
+            helper->waitForFinished(3000);
+        }
     }
 }
 
@@ -160,6 +162,26 @@ bool E2eKiosk::setUp(QString *error)
     QFile::setPermissions(home(u"run"_s),
                           QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     return !busAddress_.isEmpty();
+}
+
+bool E2eKiosk::startWindowManager(QString *error)
+{
+    if (QStandardPaths::findExecutable(u"openbox"_s).isEmpty() ||
+        QStandardPaths::findExecutable(u"xprop"_s).isEmpty()) {
+        *error = u"openbox or x11-utils is not installed"_s;
+        return false;
+    }
+    // Openbox runs its start-up command once it manages the screen.
+    const QString ready = home(u"wm-ready"_s);
+    windowManager_.setProcessEnvironment(environment());
+    windowManager_.setStandardOutputFile(QProcess::nullDevice());
+    windowManager_.setStandardErrorFile(home(u"openbox.log"_s));
+    windowManager_.start(u"openbox"_s, {u"--sm-disable"_s, u"--startup"_s, u"touch "_s + ready});
+    if (!windowManager_.waitForStarted() || !E2e::poll([&] { return QFileInfo::exists(ready); })) {
+        *error = u"openbox did not start"_s;
+        return false;
+    }
+    return true;
 }
 
 QString E2eKiosk::home(const QString &relative) const
@@ -275,10 +297,69 @@ QString E2eKiosk::windowOnMonitor(int index) const
     return QString();
 }
 
-bool E2eKiosk::click(const QPoint &at) const
+QList<E2eKiosk::TopLevel> E2eKiosk::topLevels() const
+{
+    // xwininfo's answer: the window's place on the root, size and parent.
+    const auto info = [this](const QString &window, QRect *rect, QString *parent, QString *root) {
+        QByteArray tree;
+        QByteArray place;
+        if (!run(u"xwininfo"_s, {u"-tree"_s, u"-id"_s, window}, &tree) ||
+            !run(u"xwininfo"_s, {u"-id"_s, window}, &place)) {
+            return false;
+        }
+        QMap<QByteArray, QByteArray> values;
+        for (const QByteArray &line : (tree + place).split('\n')) {
+            const qsizetype colon = line.indexOf(':');
+            if (colon > 0) {
+                values.insert(line.left(colon).trimmed(), line.mid(colon + 1).trimmed());
+            }
+        }
+        *rect = QRect(values.value("Absolute upper-left X").toInt(),
+                      values.value("Absolute upper-left Y").toInt(), values.value("Width").toInt(),
+                      values.value("Height").toInt());
+        *parent = QString::fromLatin1(values.value("Parent window id").split(' ').value(0));
+        *root = QString::fromLatin1(values.value("Root window id").split(' ').value(0));
+        return true;
+    };
+    QByteArray found;
+    run(u"xdotool"_s,
+        {u"search"_s, u"--onlyvisible"_s, u"--pid"_s, QString::number(kiosk_.processId())}, &found);
+    // Named as xwininfo names parents.
+    QStringList ids;
+    for (const QString &id : QString::fromLatin1(found).split(u'\n', Qt::SkipEmptyParts)) {
+        ids.append(u"0x"_s + QString::number(id.toULongLong(), 16));
+    }
+    QList<TopLevel> windows;
+    for (const QString &id : std::as_const(ids)) {
+        TopLevel top{id, {}, {}};
+        QString parent;
+        QString root;
+        // A native child widget (the OpenGL view) is part of its window.
+        if (!info(id, &top.client, &parent, &root) || ids.contains(parent)) {
+            continue;
+        }
+        top.frame = top.client;
+        // Up to the root's child: the frame a window manager reparented it into.
+        while (!parent.isEmpty() && parent != root && info(parent, &top.frame, &parent, &root)) {
+        }
+        windows.append(top);
+    }
+    return windows;
+}
+
+bool E2eKiosk::kioskHasFocus() const
+{
+    QByteArray focus;
+    QByteArray pid;
+    return run(u"xdotool"_s, {u"getwindowfocus"_s}, &focus) &&
+           run(u"xdotool"_s, {u"getwindowpid"_s, QString::fromLatin1(focus).trimmed()}, &pid) &&
+           pid.trimmed().toLongLong() == kiosk_.processId();
+}
+
+bool E2eKiosk::click(const QPoint &at, int button) const
 {
     return run(u"xdotool"_s, {u"mousemove"_s, u"--sync"_s, QString::number(at.x()),
-                              QString::number(at.y()), u"click"_s, u"1"_s});
+                              QString::number(at.y()), u"click"_s, QString::number(button)});
 }
 
 bool E2eKiosk::typeInto(const QString &window, const QStringList &keys) const
@@ -286,17 +367,22 @@ bool E2eKiosk::typeInto(const QString &window, const QStringList &keys) const
     // Focus first; then the keys through XTEST in one run (xdotool sends
     // synthetic events, which Qt ignores, once it is given a window).
     return !window.isEmpty() && run(u"xdotool"_s, {u"windowfocus"_s, u"--sync"_s, window}) &&
-           run(u"xdotool"_s, QStringList{u"key"_s, u"--delay"_s, u"20"_s} + keys);
+           typeKeys(keys);
 }
 
-bool E2eKiosk::typeCode(const QString &code) const
+bool E2eKiosk::typeKeys(const QStringList &keys) const
+{
+    return run(u"xdotool"_s, QStringList{u"key"_s, u"--delay"_s, u"20"_s} + keys);
+}
+
+bool E2eKiosk::typeCode(const QString &code, bool focusRoom) const
 {
     QStringList keys;
     for (const QChar c : code) {
         keys.append(c);
     }
     keys.append(u"Return"_s);
-    return typeInto(windowOnMonitor(1), keys);
+    return focusRoom ? typeInto(windowOnMonitor(1), keys) : typeKeys(keys);
 }
 
 QImage E2eKiosk::grabMonitor(int index) const

@@ -52,6 +52,9 @@ public:
 
     // Screens, home and bus; false with the reason when a tool is missing.
     bool setUp(QString *error);
+    // Openbox managing the screens, as in a desktop session; false with the
+    // reason when it is missing or does not come up.
+    bool startWindowManager(QString *error);
 
     VirtualScreens &screens() { return *screens_; }
     QString home(const QString &relative = QString()) const;
@@ -83,12 +86,26 @@ public:
     // The visible window whose top-left corner lies on monitor index.
     QString windowOnMonitor(int index) const;
     QRect windowGeometry(const QString &window) const;
-    // A left click at a point of the whole X screen.
-    bool click(const QPoint &at) const;
+    // A visible window of the kiosk's process, and the top-level window that
+    // holds it: the window manager's frame, or the window itself on a bare server.
+    struct TopLevel
+    {
+        QString window;
+        QRect client;
+        QRect frame;
+    };
+    QList<TopLevel> topLevels() const;
+    // True while the keyboard focus is on a window of the kiosk's process.
+    bool kioskHasFocus() const;
+    // A click (1 left, 3 right) at a point of the whole X screen.
+    bool click(const QPoint &at, int button = 1) const;
     // Focuses the window and types the keys through XTEST.
     bool typeInto(const QString &window, const QStringList &keys) const;
-    // A code as a keyboard scanner types it, into the display of monitor 1.
-    bool typeCode(const QString &code) const;
+    // The keys through XTEST, to whichever window has the focus.
+    bool typeKeys(const QStringList &keys) const;
+    // A code as a keyboard scanner types it, into the display of monitor 1,
+    // or (focusRoom false) into whichever window has the focus.
+    bool typeCode(const QString &code, bool focusRoom = true) const;
 
     // One monitor's pixels, grabbed without the whole screen's PNG round trip.
     QImage grabMonitor(int index) const;
@@ -107,4 +124,5 @@ private:
     QProcess bus_;
     QString busAddress_;
     QProcess kiosk_;
+    QProcess windowManager_;
 };

@@ -27,9 +27,10 @@ private slots:
     void dailyRelaunchBringsTheKioskBack();
 
 private:
-    // A kiosk on `monitors` screens with today's photo store, not started;
-    // null (after a skip or failure) when it cannot be set up.
-    std::unique_ptr<E2eKiosk> prepare(int monitors);
+    // A kiosk on `monitors` screens with today's photo store, not started,
+    // under openbox when asked; null (after a skip or failure) when it cannot
+    // be set up.
+    std::unique_ptr<E2eKiosk> prepare(int monitors, bool openbox = false);
     // A window of the kiosk that was not among before, or empty.
     static QString newWindow(const E2eKiosk &kiosk, const QStringList &before);
     // Polls monitor 1 until every colour has been seen centred on it.
@@ -83,13 +84,26 @@ QByteArray gotCode(const QString &code)
     return "GOT NEW BARCODE ID = [" + code.toLatin1() + ']';
 }
 
+// Identify's room name flashes in red.
+int redPixels(const QImage &shot)
+{
+    int count = 0;
+    for (int y = 0; y < shot.height(); y += 4) {
+        for (int x = 0; x < shot.width(); x += 4) {
+            const QRgb p = shot.pixel(x, y);
+            count += qRed(p) > 200 && qGreen(p) < 60 && qBlue(p) < 60 ? 1 : 0;
+        }
+    }
+    return count;
+}
+
 } // namespace
 
-std::unique_ptr<E2eKiosk> TestVenue::prepare(int monitors)
+std::unique_ptr<E2eKiosk> TestVenue::prepare(int monitors, bool openbox)
 {
     auto kiosk = std::make_unique<E2eKiosk>(monitors);
     QString error;
-    if (!kiosk->setUp(&error)) {
+    if (!kiosk->setUp(&error) || (openbox && !kiosk->startWindowManager(&error))) {
         QTest::qSkip(qPrintable(error), __FILE__, __LINE__);
         return nullptr;
     }
@@ -117,7 +131,10 @@ std::unique_ptr<E2eKiosk> TestVenue::prepare(int monitors)
     const QVariantMap preferences{
         {u"prefSlideShowPath"_s, kiosk->storeRoot()},
         {u"prefAlwaysShowMainWindow"_s, true},
-        {u"prefAutoBringAppToFrontAfterLaunch"_s, false},
+        // Under a window manager the kiosk must take the focus by itself.
+        {u"prefAutoBringAppToFrontAfterLaunch"_s, openbox},
+        {u"prefAutoBringAppToFrontAfterLaunchDelay"_s, 1.0},
+        {u"prefIdentifyScreenInSeconds"_s, 30},
         {u"prefRedirectNSLogToFile"_s, false},
         {u"prefSlideShowDelay2"_s, 2.0},
         {u"prefTransitionStyle"_s, u"fade"_s},
@@ -154,14 +171,18 @@ QStringList TestVenue::seenOnRoomScreen(E2eKiosk &kiosk, const QList<QColor> &co
 void TestVenue::typedCodePlaysInTheRoom_data()
 {
     QTest::addColumn<int>("monitors");
-    QTest::newRow("2 monitors") << 2;
-    QTest::newRow("4 monitors") << 4;
+    QTest::addColumn<bool>("openbox");
+    QTest::newRow("2 monitors") << 2 << false;
+    QTest::newRow("4 monitors") << 4 << false;
+    QTest::newRow("2 monitors, openbox") << 2 << true;
+    QTest::newRow("4 monitors, openbox") << 4 << true;
 }
 
 void TestVenue::typedCodePlaysInTheRoom()
 {
     QFETCH(int, monitors);
-    const auto kiosk = prepare(monitors);
+    QFETCH(bool, openbox);
+    const auto kiosk = prepare(monitors, openbox);
     if (!kiosk) {
         return;
     }
@@ -171,8 +192,30 @@ void TestVenue::typedCodePlaysInTheRoom()
     for (const QColor &colour : coloursOf(kCodeA)) {
         QVERIFY(!E2e::showsPhotoCentred(idle, kPhotoSize, colour));
     }
+    if (openbox) {
+        // Each room window covers its monitor, undecorated; the console
+        // sits decorated on the operator's; the focus comes to the kiosk.
+        QList<E2eKiosk::TopLevel> windows;
+        QVERIFY(E2e::poll([&] { return (windows = kiosk->topLevels()).size() == monitors; }));
+        const int width = kiosk->screens().monitorGeometry(0).width();
+        for (const E2eKiosk::TopLevel &top : std::as_const(windows)) {
+            const QRect monitor = kiosk->screens().monitorGeometry(top.frame.x() / width);
+            if (top.frame.x() < width) {
+                QVERIFY(monitor.contains(top.frame) && top.frame.contains(top.client));
+                QVERIFY(top.frame.height() > top.client.height());
+            } else {
+                QCOMPARE(top.frame, monitor);
+                QCOMPARE(top.client, monitor);
+                // The state that keeps it above panels and docks.
+                QByteArray state;
+                QVERIFY(kiosk->run(u"xprop"_s, {u"-id"_s, top.window, u"_NET_WM_STATE"_s}, &state));
+                QVERIFY2(state.contains("_NET_WM_STATE_FULLSCREEN"), state.constData());
+            }
+        }
+        QVERIFY(E2e::poll([&] { return kiosk->kioskHasFocus(); }));
+    }
 
-    QVERIFY(kiosk->typeCode(kCodeA));
+    QVERIFY(kiosk->typeCode(kCodeA, !openbox));
     QVERIFY2(kiosk->waitForLog(gotCode(kCodeA)), kiosk->log().constData());
     // The working folder holds the code's photos, the room screen shows each
     // of them in turn, fitted and centred: the slideshow moved on.
@@ -184,7 +227,7 @@ void TestVenue::typedCodePlaysInTheRoom()
                                   .absoluteFilePath()
                                   .toUtf8() +
                               ']'));
-    const QString shotName = monitors == 2 ? u"room-screen"_s : QString();
+    const QString shotName = monitors == 2 && !openbox ? u"room-screen"_s : QString();
     QCOMPARE(seenOnRoomScreen(*kiosk, coloursOf(kCodeA), shotName).size(), 2);
 
     // The other screens stay as they were: the operator's and the idle rooms.
@@ -209,8 +252,19 @@ void TestVenue::typedCodePlaysInTheRoom()
                           {u"read"_s, u"prefDisplayStatus2"_s}, &status) &&
                status.contains("<Slide Show is Running...>");
     }));
-    if (monitors == 2) {
+    if (monitors == 2 && !openbox) {
         E2e::saveScreenshot(whole.copy(console), u"console"_s);
+    }
+    if (openbox) {
+        // A right click on the room opens the commands' menu; Escape closes it.
+        const int windows = int(kiosk->topLevels().size());
+        QVERIFY(kiosk->click(kiosk->screens().monitorGeometry(1).center(), 3));
+        QVERIFY(E2e::poll([&] { return kiosk->topLevels().size() > windows; }));
+        QVERIFY(kiosk->typeKeys({u"Escape"_s}));
+        QVERIFY(E2e::poll([&] { return kiosk->topLevels().size() == windows; }));
+        // Identify from the keyboard, in whichever kiosk window has the focus.
+        QVERIFY(kiosk->typeKeys({u"ctrl+i"_s}));
+        QVERIFY(E2e::poll([&] { return redPixels(kiosk->grabMonitor(1)) > 200; }));
     }
     QVERIFY(kiosk->quit());
 }
@@ -363,16 +417,6 @@ void TestVenue::operatorIdentifiesTheRooms()
     QVERIFY2(kiosk->waitForLog("->identify...", 2), kiosk->log().constData());
 
     // The room's name flashes in red over its screen.
-    const auto redPixels = [](const QImage &shot) {
-        int count = 0;
-        for (int y = 0; y < shot.height(); y += 4) {
-            for (int x = 0; x < shot.width(); x += 4) {
-                const QRgb p = shot.pixel(x, y);
-                count += qRed(p) > 200 && qGreen(p) < 60 && qBlue(p) < 60 ? 1 : 0;
-            }
-        }
-        return count;
-    };
     QImage room;
     QVERIFY(E2e::poll([&] { return redPixels(room = kiosk->grabMonitor(1)) > 200; }));
     E2e::saveScreenshot(room, u"identify-label"_s);

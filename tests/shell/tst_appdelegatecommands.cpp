@@ -1,4 +1,5 @@
 #include "TestSupport.h"
+#include "console/MainWindowController.h"
 #include "console/MyImageBrowserView/MyImageBrowserViewController.h"
 #include "platform/Clock.h"
 #include "platform/NotificationCenter.h"
@@ -19,6 +20,7 @@
 #include <QDir>
 #include <QImage>
 #include <QLineEdit>
+#include <QMenuBar>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QStandardPaths>
@@ -322,6 +324,59 @@ private slots:
             }
         }
         QCOMPARE(shown, identified);
+    }
+
+    void everyWindowOffersTheCommands()
+    {
+        store_->setBool(true, kPrefAlwaysShowMainWindow);
+        auto delegate = makeDelegate();
+        delegate->setupWindowControllers();
+        delegate->openMainWindowIfWanted();
+        QWidget *room = delegate->slideShowWindowControllerList()[2]->window();
+        // The same actions everywhere, made once; the console's menu holds them too.
+        const QList<QAction *> commands = room->actions();
+        QCOMPARE(delegate->prefWindow()->actions(), commands);
+        for (QAction *command : commands) {
+            QVERIFY(delegate->mainWindowController()->actions().contains(command));
+        }
+        // A right click lists them.
+        QCOMPARE(room->contextMenuPolicy(), Qt::ActionsContextMenu);
+        QStringList titles;
+        for (QAction *command : commands) {
+            titles << command->text();
+        }
+        for (const QString &title : {u"Settings…"_s, u"Identify Displays"_s, u"Transition"_s,
+                                     u"Show / Hide Menu Bar"_s, u"Relaunch"_s}) {
+            QVERIFY2(titles.contains(title), qPrintable(title));
+        }
+        // Control+I on a room window identifies every room.
+        room->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(room));
+        QTest::keyClick(room, Qt::Key_I, Qt::ControlModifier);
+        for (int i = 1; i < kScreens; ++i) {
+            QVERIFY(delegate->slideShowWindowControllerList()[i]->identifyWindow()->isVisible());
+        }
+    }
+
+    void menuBarFollowsTheSettingAndTheToggle()
+    {
+        store_->setBool(true, kPrefAlwaysShowMainWindow);
+        store_->setBool(false, kPrefDoShowMenuBar);
+        auto delegate = makeDelegate();
+        delegate->observeMenuBarSetting();
+        delegate->setupWindowControllers();
+        delegate->openMainWindowIfWanted();
+        QMenuBar *bar = delegate->mainWindowController()->menuBar();
+        QVERIFY(bar->isHidden());
+        store_->setBool(true, kPrefDoShowMenuBar);
+        QTRY_VERIFY(!bar->isHidden());
+        // The toggle follows the bar as it is, and leaves the setting alone.
+        bar->hide();
+        delegate->showMenu(nullptr);
+        QVERIFY(!bar->isHidden());
+        delegate->showMenu(nullptr);
+        QVERIFY(bar->isHidden());
+        QVERIFY(store_->boolForKey(kPrefDoShowMenuBar));
     }
 
     void codeIsFoundInItsRoom_data()
