@@ -16,6 +16,24 @@
 #include <QScreen>
 #include <QTimer>
 
+void AppDelegate::applicationWillBecomeActive()
+{
+    MainWindowController *window = mainWindowController_.get();
+    if (!window || !Preferences::standardUserDefaults()->boolForKey(kPrefAlwaysShowMainWindow)) {
+        return;
+    }
+    // Floating, so that on a shared screen the console stays above the photos.
+    // Changing the flag re-creates the native window; do it once only, or the
+    // hide and show would make the kiosk inactive and active again.
+    if (!window->windowFlags().testFlag(Qt::WindowStaysOnTopHint)) {
+        window->setWindowFlag(Qt::WindowStaysOnTopHint, true);
+        window->show();
+    }
+    window->raise();
+    window->activateWindow();
+    window->centerToMainScreen();
+}
+
 void AppDelegate::openMainWindowIfWanted()
 {
     if (mainWindowController_ ||

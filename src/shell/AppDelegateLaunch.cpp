@@ -133,11 +133,6 @@ void AppDelegate::applicationDidFinishLaunching()
     OvraLog(kLogDone.arg(kSelf, QStringLiteral("applicationDidFinishLaunching")));
 }
 
-void AppDelegate::applicationWillBecomeActive()
-{
-    // The operator's main window rises here once the console exists.
-}
-
 void AppDelegate::performStartupValidation()
 {
     Preferences &store = *Preferences::standardUserDefaults();

@@ -379,6 +379,21 @@ private slots:
         QVERIFY(store_->boolForKey(kPrefDoShowMenuBar));
     }
 
+    void becomingActiveFloatsTheConsole()
+    {
+        store_->setBool(true, kPrefAlwaysShowMainWindow);
+        auto delegate = makeDelegate();
+        delegate->openMainWindowIfWanted();
+        MainWindowController *console = delegate->mainWindowController();
+        QVERIFY(QTest::qWaitForWindowExposed(console));
+        console->move(5000, 5000); // off every screen
+        delegate->applicationWillBecomeActive();
+        QVERIFY(console->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+        QTRY_COMPARE(QGuiApplication::focusWindow(), console->windowHandle());
+        QVERIFY(QGuiApplication::primaryScreen()->availableGeometry().contains(
+            console->frameGeometry()));
+    }
+
     void codeIsFoundInItsRoom_data()
     {
         QTest::addColumn<QString>("asked");
