@@ -304,11 +304,13 @@ void TestVenue::sameFileNamesStayWithTheirCode()
     if (!kiosk) {
         return;
     }
-    // Cards of three customers with the same file names in other colours.
+    // Cards of three customers with the same file names in other colours. Each
+    // card keeps to one hue, so that no cross-fade within a card passes for a
+    // photo of another card.
     const QStringList codes{u"71000003"_s, u"72000004"_s, u"73000005"_s};
-    const QList<QList<QColor>> cards{{QColor(240, 140, 20), QColor(140, 40, 200)},
-                                     {QColor(20, 200, 210), QColor(128, 128, 128)},
-                                     {QColor(250, 160, 200), QColor(0, 90, 90)}};
+    const QList<QList<QColor>> cards{{QColor(230, 30, 30), QColor(120, 10, 10)},
+                                     {QColor(30, 210, 30), QColor(10, 110, 10)},
+                                     {QColor(30, 30, 230), QColor(10, 10, 120)}};
     const auto writeCard = [&](int card, const QDateTime &modified) {
         for (int i = 0; i < 2; ++i) {
             const QString path =
