@@ -138,8 +138,9 @@ bool render(const Job &job)
         bytes.insert(afterJfif, exif);
     }
     QFile file(job.path);
-    // Dated in the past: the photo search leaves files written moments ago alone.
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() &&
+    // Dated a minute apart, as a camera would, so newest-first is a fixed order.
+    // Flushed first: closing would otherwise write the buffer and date it now.
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.flush() &&
            file.setFileTime(job.modified, QFileDevice::FileModificationTime);
 }
 
