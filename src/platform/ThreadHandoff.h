@@ -53,10 +53,14 @@ public:
     HandedOver &operator=(HandedOver &&) = delete;
     ~HandedOver() { acquire(&tag_); }
 
+    // The work may be released on the sending thread after it ran here (a
+    // queued call's last reference is dropped by whichever thread is last),
+    // so what it read here happens before that too.
     void operator()() const
     {
         acquire(&tag_);
         work_();
+        release(&tag_);
     }
 
 private:
