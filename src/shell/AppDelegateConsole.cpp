@@ -10,6 +10,7 @@
 #include "shell/AppCommands.h"
 #include "shell/CommonHeader.h"
 
+#include <QApplication>
 #include <QGuiApplication>
 #include <QMenu>
 #include <QMenuBar>
@@ -22,12 +23,9 @@ void AppDelegate::applicationWillBecomeActive()
     if (!window || !Preferences::standardUserDefaults()->boolForKey(kPrefAlwaysShowMainWindow)) {
         return;
     }
-    // Floating, so that on a shared screen the console stays above the photos.
-    // Changing the flag re-creates the native window; do it once only, or the
-    // hide and show would make the kiosk inactive and active again.
-    if (!window->windowFlags().testFlag(Qt::WindowStaysOnTopHint)) {
-        window->setWindowFlag(Qt::WindowStaysOnTopHint, true);
-        window->show();
+    // An alert in front keeps the keyboard: it is what the operator answers.
+    if (QApplication::activeModalWidget()) {
+        return;
     }
     window->raise();
     window->activateWindow();
@@ -54,6 +52,10 @@ void AppDelegate::openMainWindowIfWanted()
     menu->addActions(commands().actions());
     commands().addTo(window);
     window->menuBar()->setVisible(menuBarVisible());
+    // Floating, so that on a shared screen the console stays above the photos.
+    // Set before the first show: changed later, the flag re-creates the native
+    // window, which window managers then decorate and focus anew.
+    window->setWindowFlag(Qt::WindowStaysOnTopHint, true);
     window->show();
     QTimer::singleShot(kCenterToMainScreenDelayMs, window,
                        [window] { window->centerToMainScreen(); });

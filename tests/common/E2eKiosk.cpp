@@ -382,7 +382,16 @@ bool E2eKiosk::typeCode(const QString &code, bool focusRoom) const
         keys.append(c);
     }
     keys.append(u"Return"_s);
-    return focusRoom ? typeInto(windowOnMonitor(1), keys) : typeKeys(keys);
+    if (focusRoom) {
+        // Becoming active, the kiosk hands the focus on to its console: any
+        // of its windows takes a code.
+        const QString room = windowOnMonitor(1);
+        if (room.isEmpty() || !run(u"xdotool"_s, {u"windowfocus"_s, room}) ||
+            !E2e::poll([this] { return kioskHasFocus(); })) {
+            return false;
+        }
+    }
+    return typeKeys(keys);
 }
 
 QImage E2eKiosk::grabMonitor(int index) const
