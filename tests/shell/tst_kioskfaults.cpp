@@ -1,3 +1,4 @@
+// Guards the real kiosk's start in order, despite broken logs or bus, and its clean SIGTERM.
 #include "TestSupport.h"
 #include "platform/PropertyList.h"
 #include "shell/CommonHeader.h"
@@ -13,8 +14,6 @@
 
 using namespace Qt::StringLiterals;
 
-// The real kiosk started into a broken environment: it says what is wrong,
-// keeps running, and stops cleanly when asked.
 class TestKioskFaults : public QObject
 {
     Q_OBJECT
@@ -25,7 +24,7 @@ private slots:
 
 namespace {
 
-enum class Fault { LogFolderIsAFile, LogFileIsAFolder, DeadSessionBus, NoSessionBus };
+enum class Fault { None, LogFolderIsAFile, LogFileIsAFolder, DeadSessionBus, NoSessionBus };
 
 constexpr int kWaitMs = 20000;
 const QByteArray kLaunched = "applicationDidFinishLaunching...Done";
@@ -38,6 +37,7 @@ void TestKioskFaults::startsDespiteTheFault_data()
 {
     QTest::addColumn<Fault>("fault");
     QTest::addColumn<QString>("expected"); // the log line that names the fault
+    QTest::newRow("no fault") << Fault::None << QString();
     QTest::newRow("log folder is a file")
         << Fault::LogFolderIsAFile << kLogLogFolderCreateError.arg(QString());
     QTest::newRow("log file is a folder") << Fault::LogFileIsAFolder << QString();
@@ -62,6 +62,8 @@ void TestKioskFaults::startsDespiteTheFault()
 
     const QString logFolder = home.filePath(u"Library/Logs/Ovra"_s);
     switch (fault) {
+    case Fault::None:
+        break;
     case Fault::LogFolderIsAFile:
         QVERIFY(TestSupport::writeFile(logFolder, "not a folder"));
         break;
@@ -105,12 +107,25 @@ void TestKioskFaults::startsDespiteTheFault()
     };
     QVERIFY2(waitForLog(kLaunched), log.constData());
     QVERIFY2(waitForLog(expected.toUtf8()), log.constData());
+    // The launch steps in their order, whatever the fault.
+    qsizetype at = 0;
+    for (const QByteArray line :
+         {"userDefaultsValuesPath = [", "Checking for Old Log Files to Delete...Done.",
+          "myTriggerDate is [", "factorypath", "index 0 out of",
+          "Inside validateFolderPrefWithParam", kLaunched.constData()}) {
+        at = log.indexOf(line, at);
+        QVERIFY2(at >= 0, (line + " missing or out of order in:\n" + log).constData());
+    }
     // Still up a moment later: the fault was not fatal after all.
     QVERIFY(!kiosk.waitForFinished(1500));
     ::kill(pid_t(kiosk.processId()), SIGTERM);
     QVERIFY(kiosk.waitForFinished(kWaitMs));
     log += kiosk.readAllStandardError();
     QVERIFY2(kiosk.exitStatus() == QProcess::NormalExit && kiosk.exitCode() == 0, log.constData());
+    const QVariantMap stored =
+        PropertyList::readFile(home.filePath(u".config/ovra-videowall/org.ovra.VideoWall.plist"_s))
+            .toMap();
+    QVERIFY(stored.value(kPrefAppVersion).toString().contains(u" - v"_s));
 }
 
 QTEST_GUILESS_MAIN(TestKioskFaults)
