@@ -1,3 +1,4 @@
+// Guards the operator's commands: day password, folder choices, transitions, identify, rooms.
 #include "TestSupport.h"
 #include "console/MainWindowController.h"
 #include "console/MyImageBrowserView/MyImageBrowserViewController.h"
@@ -34,8 +35,6 @@ namespace {
 constexpr int kScreens = 4;
 }
 
-// The operator commands of the delegate, on four offscreen displays, with
-// panels, alerts and beeps answered by the test.
 class TestAppDelegateCommands : public QObject
 {
     Q_OBJECT
@@ -77,7 +76,6 @@ private slots:
         const QDateTime beforeMidnight(QDate(2026, 12, 31), QTime(23, 59));
         const QDateTime afterMidnight(QDate(2027, 1, 1), QTime(0, 1));
         const QString prefix = kFolderPasswordPrefix;
-        QTest::newRow("today") << noon << noon << prefix + u"06"_s << true;
         QTest::newRow("yesterday's day after midnight")
             << beforeMidnight << afterMidnight << prefix + u"31"_s << false;
         QTest::newRow("the new day after midnight")
@@ -87,7 +85,6 @@ private slots:
         QTest::newRow("calendar day at 01:30") << night << night << prefix + u"07"_s << true;
         QTest::newRow("photo day at 01:30") << night << night << prefix + u"06"_s << false;
         QTest::newRow("wrong prefix") << noon << noon << u"123406"_s << false;
-        QTest::newRow("empty") << noon << noon << QString() << false;
     }
     void passwordIsTheDayWhenAnswered()
     {
@@ -250,32 +247,6 @@ private slots:
         QCOMPARE(reader.stringForKey(kPrefUseTransitionMode), mode);
     }
 
-    void randomKeepsTheFixedStyleForTheNextLaunch()
-    {
-        store_->setObject(kTransitionMoveIn, kPrefTransitionStyle);
-        {
-            auto delegate = makeDelegate();
-            QComboBox *popup = delegate->prefWindow()->ibTransitionPopupButton();
-            popup->setCurrentIndex(popup->findText(kTransitionMenuRandom));
-            emit popup->activated(popup->currentIndex());
-        }
-        // The next launch forces the choices again and builds the menu anew.
-        AppDelegate::forceTransitionChoices(*store_);
-        auto delegate = makeDelegate();
-        QComboBox *popup = delegate->prefWindow()->ibTransitionPopupButton();
-        QStringList items;
-        for (int i = 0; i < popup->count(); ++i) {
-            items << popup->itemText(i);
-        }
-        QCOMPARE(items, (QStringList{kTransitionMenuRandom, QString(), kNoTransitionEffect,
-                                     kTransitionFade, kTransitionMoveIn, kTransitionPush,
-                                     kTransitionReveal}));
-        // The empty item is a separator, not a choice.
-        QVERIFY(!(popup->model()->flags(popup->model()->index(1, 0)) & Qt::ItemIsSelectable));
-        QCOMPARE(popup->currentText(), kTransitionMoveIn);
-        QCOMPARE(store_->stringForKey(kPrefUseTransitionMode), kTransitionModeRandom);
-    }
-
     void identifyReachesOnlyTheTaggedDisplay_data()
     {
         QTest::addColumn<QString>("command");
@@ -284,7 +255,6 @@ private slots:
         // Display 0 is the operator's screen and shows no slideshow window.
         QTest::newRow("identify, tag 0") << u"doIdentify"_s << 0 << QList<int>{};
         QTest::newRow("identify, tag 3") << u"doIdentify"_s << 3 << QList<int>{2};
-        QTest::newRow("identify, tag 4") << u"doIdentify"_s << 4 << QList<int>{3};
         QTest::newRow("identify, tag 5") << u"doIdentify"_s << 5 << QList<int>{};
         QTest::newRow("identify from no button") << u"notAButton"_s << 3 << QList<int>{};
         QTest::newRow("stop, tag 2") << u"doStopSlideShow"_s << 2 << QList<int>{1};
@@ -423,7 +393,6 @@ private slots:
 
     void doubleClickOffersTheRooms()
     {
-        store_->setObject(u"Lobby"_s, u"prefNameOfDisplay2"_s);
         const QString folder = makeCodeFolder(u"A77"_s);
         QVERIFY(!folder.isEmpty());
         auto delegate = makeDelegate();
@@ -450,10 +419,7 @@ private slots:
         QVERIFY(chooser->isVisible());
         QCOMPARE(beeps_, 0);
         QVERIFY(alerts_.isEmpty());
-        const QVariantList displays = chooser->displayList();
-        QCOMPARE(displays.size(), kScreens);
-        QCOMPARE(displays[1].toMap().value(kKeyDisplayName).toString(), u"2. Lobby"_s);
-        QCOMPARE(displays[2].toMap().value(kKeyDisplayName).toString(), u"Display #3"_s);
+        QCOMPARE(chooser->displayList().size(), kScreens);
         chooser->ibAcceptButton();
         // The operator's screen cannot be chosen: the second display is offered first.
         QCOMPARE(played.size(), 1);
