@@ -1,3 +1,4 @@
+// Guards the photo-store root at launch, the local folders and the intake's channel.
 #include "TestSupport.h"
 #include "intake/BarcodeEntryController.h"
 #include "platform/DistributedNotificationCenter.h"
@@ -14,8 +15,6 @@
 
 using namespace Qt::StringLiterals;
 
-// The photo-store root at launch: missing, a file, found again through its
-// alias, moved into the factory root.
 class TestAppDelegateLaunch : public QObject
 {
     Q_OBJECT

@@ -1,3 +1,4 @@
+// Guards the launch preferences: factory/forced values, transition style, screen keys, folders.
 #include "TestSupport.h"
 #include "platform/Bundle.h"
 #include "platform/Preferences.h"

@@ -1,3 +1,4 @@
+// Guards key routing: which keys join the code buffer and which reach the window.
 #include "platform/NotificationCenter.h"
 #include "shell/CommonHeader.h"
 #include "shell/OVRAApplication.h"
@@ -25,9 +26,6 @@ struct KeyCounter : QObject
     }
 };
 } // namespace
-
-// Key routing through the real application object: keys arrive at a window as
-// the platform delivers them.
 
 class TestOVRAApplication : public QObject
 {

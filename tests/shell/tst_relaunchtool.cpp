@@ -1,3 +1,4 @@
+// Guards the relaunch helper: the old kiosk ends first, then the new one starts; bad args fail.
 #include "TestSupport.h"
 #include "shell/Relaunch/RelaunchTool.h"
 

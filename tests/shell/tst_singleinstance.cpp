@@ -1,3 +1,4 @@
+// Guards the single-instance claim: a second start is refused; a crashed kiosk's lock is freed.
 #include "shell/SingleInstance.h"
 
 #include <QDir>

@@ -1,3 +1,4 @@
+// Guards the local master folder's cap: which photos retire, name clashes, what counts.
 #include "TestSupport.h"
 #include "platform/NotificationCenter.h"
 #include "shell/CommonHeader.h"
@@ -12,7 +13,6 @@
 
 using namespace Qt::StringLiterals;
 
-// The cap of the local master folder on real folders.
 class tst_LocalSlideShowFolder : public QObject
 {
     Q_OBJECT

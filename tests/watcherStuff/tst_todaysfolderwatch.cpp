@@ -1,3 +1,4 @@
+// Guards the watch on today's folder and its coalesced re-activation of the current code.
 #include "IntakeTestRig.h"
 #include "StderrCapture.h"
 #include "TestSupport.h"
@@ -19,8 +20,6 @@ const QString kDay = u"store/2012-06-11"_s;
 const QString kNextDay = u"store/2012-06-12"_s;
 } // namespace
 
-// The watch on today's folder and its re-activation of the current code,
-// with the real code intake on a private photo store.
 class tst_TodaysFolderWatch : public QObject
 {
     Q_OBJECT
