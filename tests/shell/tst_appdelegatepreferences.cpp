@@ -73,7 +73,6 @@ private slots:
         QTest::addColumn<QVariant>("stored");
         QTest::addColumn<QString>("expected");
         QTest::newRow("missing") << QVariant() << u"fade"_s;
-        QTest::newRow("a choice stays") << QVariant(u"push"_s) << u"push"_s;
         QTest::newRow("no effect stays")
             << QVariant(u"No Transition Effect"_s) << u"No Transition Effect"_s;
         QTest::newRow("unknown") << QVariant(u"CIRippleTransition"_s) << u"fade"_s;

@@ -56,7 +56,6 @@ private slots:
         QTest::newRow("plain key, display window") << true << int(Qt::NoModifier) << true << false;
         QTest::newRow("control, display window")
             << true << int(Qt::ControlModifier) << false << true;
-        QTest::newRow("alt, display window") << true << int(Qt::AltModifier) << false << true;
         QTest::newRow("meta, settings window") << false << int(Qt::MetaModifier) << false << true;
     }
 

@@ -136,16 +136,14 @@ private slots:
 
     void shoutModeReactivatesAllCodes()
     {
+        // Only the code changes here; the search for every code is the intake's.
         rig->store.setBool(true, kPrefDoShoutMode);
-        QVERIFY(rig->makePhoto(kDay + u"/A/a.jpg"_s));
-        QVERIFY(rig->makePhoto(kDay + u"/B/b.jpg"_s));
+        QVERIFY(QDir().mkpath(rig->path(kDay)));
         rig->controller().fCurrentBarcode = u"A"_s;
         watch->setupWatcher();
         announce(watched(kDay));
         QTRY_COMPARE(watch->reactivationCount(), 1);
         QCOMPARE(rig->controller().fCurrentBarcode, u"*"_s);
-        rig->settle();
-        QCOMPARE(rig->workingFolderEntries(), (QStringList{u"a.jpg"_s, u"b.jpg"_s}));
     }
 
     void burstOfPhotosLeavesOneCodeInTheWorkingFolder()
