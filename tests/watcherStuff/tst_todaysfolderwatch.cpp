@@ -84,21 +84,39 @@ private slots:
         }
     }
 
+    void burstOfNotificationsReactivatesOnce_data()
+    {
+        QTest::addColumn<QString>("code");
+        QTest::addColumn<bool>("shout");
+        QTest::addColumn<QString>("searched");
+        QTest::newRow("current code") << u"A"_s << false << u"A"_s;
+        QTest::newRow("nothing scanned") << QString() << false << QString();
+        // Only the code changes here; the search for every code is the intake's.
+        QTest::newRow("shout mode: every code") << u"A"_s << true << u"*"_s;
+    }
     void burstOfNotificationsReactivatesOnce()
     {
+        QFETCH(QString, code);
+        QFETCH(bool, shout);
+        QFETCH(QString, searched);
         QVERIFY(QDir().mkpath(rig->path(kDay)));
-        rig->controller().fCurrentBarcode = u"A"_s;
+        rig->store.setBool(shout, kPrefDoShoutMode);
+        rig->controller().fCurrentBarcode = code;
         watch->setupWatcher();
         // Another watch's folder is not ours.
         announce(watched(u"store"_s));
         QVERIFY(!watch->reactivationPending());
 
+        StderrCapture log;
         for (int i = 0; i < 200; ++i) {
             announce(watched(kDay));
         }
-        QTRY_COMPARE(watch->reactivationCount(), 1);
+        QVERIFY(watch->reactivationPending());
         QTRY_VERIFY(!watch->reactivationPending());
-        QCOMPARE(watch->reactivationCount(), 1);
+        QCOMPARE(watch->reactivationCount(), searched.isEmpty() ? 0 : 1);
+        QCOMPARE(rig->controller().fCurrentBarcode, searched);
+        QCOMPARE(log.finish().contains(u"no current code: nothing to re-activate"_s),
+                 searched.isEmpty());
     }
 
     void unpausedStreamStillReactivates()
@@ -121,29 +139,6 @@ private slots:
         QTRY_COMPARE(watch->reactivationCount(), count + 1);
         QTRY_VERIFY(!watch->reactivationPending());
         QCOMPARE(watch->reactivationCount(), count + 1);
-    }
-
-    void nothingScannedNothingReactivated()
-    {
-        QVERIFY(QDir().mkpath(rig->path(kDay)));
-        watch->setupWatcher();
-        StderrCapture log;
-        announce(watched(kDay));
-        QTRY_VERIFY(!watch->reactivationPending());
-        QVERIFY(log.finish().contains(u"no current code: nothing to re-activate"_s));
-        QCOMPARE(watch->reactivationCount(), 0);
-    }
-
-    void shoutModeReactivatesAllCodes()
-    {
-        // Only the code changes here; the search for every code is the intake's.
-        rig->store.setBool(true, kPrefDoShoutMode);
-        QVERIFY(QDir().mkpath(rig->path(kDay)));
-        rig->controller().fCurrentBarcode = u"A"_s;
-        watch->setupWatcher();
-        announce(watched(kDay));
-        QTRY_COMPARE(watch->reactivationCount(), 1);
-        QCOMPARE(rig->controller().fCurrentBarcode, u"*"_s);
     }
 
     void burstOfPhotosLeavesOneCodeInTheWorkingFolder()
