@@ -50,22 +50,6 @@ private slots:
         dir.reset();
     }
 
-    void burstNamesTheWatchedFolder()
-    {
-        const QString watched = folder(u"day"_s);
-        auto w = watcher(watched);
-        QVERIFY(w->start());
-        QVERIFY(!w->isPolling());
-        for (const QString &name : {u"a.jpg"_s, u"b.jpg"_s, u"c.jpg"_s}) {
-            QVERIFY(TestSupport::writeFile(folder(u"day/"_s + name), "jpeg"));
-        }
-        QTRY_VERIFY(!watchPaths.isEmpty());
-        // Only the folder as it was given, never the new photos.
-        for (const QString &path : std::as_const(watchPaths)) {
-            QCOMPARE(path, watched);
-        }
-    }
-
     void newSubFolderIsWatched_data()
     {
         QTest::addColumn<bool>("polling");
@@ -92,7 +76,10 @@ private slots:
         watchPaths.clear();
         QVERIFY(TestSupport::writeFile(folder(u"day/ABC/deeper/IMG_1.jpg"_s), "jpeg"));
         QTRY_VERIFY(!watchPaths.isEmpty());
-        QCOMPARE(watchPaths.first(), folder(u"day/"_s));
+        // Only the folder as it was given, never the new photo.
+        for (const QString &path : std::as_const(watchPaths)) {
+            QCOMPARE(path, folder(u"day/"_s));
+        }
     }
 
     void deletedFolderIsWatchedAgain_data() { newSubFolderIsWatched_data(); }
