@@ -14,7 +14,6 @@
 #include <QComboBox>
 #include <QDir>
 #include <QDoubleSpinBox>
-#include <QLabel>
 #include <QLineEdit>
 #include <QSpinBox>
 #include <QStandardPaths>
@@ -57,9 +56,6 @@ static QVariant shown(QWidget *control)
     }
     if (auto *line = qobject_cast<QLineEdit *>(control)) {
         return line->text();
-    }
-    if (auto *label = qobject_cast<QLabel *>(control)) {
-        return label->text();
     }
     return control->metaObject()->userProperty().read(control);
 }
