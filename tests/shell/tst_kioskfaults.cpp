@@ -125,7 +125,10 @@ void TestKioskFaults::startsDespiteTheFault()
     const QVariantMap stored =
         PropertyList::readFile(home.filePath(u".config/ovra-videowall/org.ovra.VideoWall.plist"_s))
             .toMap();
+    // Saved on SIGTERM, with what every launch resets.
     QVERIFY(stored.value(kPrefAppVersion).toString().contains(u" - v"_s));
+    QCOMPARE(stored.value(u"prefNSScreenIndex7"_s).toString(), u"< None Detected >"_s);
+    QCOMPARE(stored.value(kPrefAvailTransitionStyles).toList().size(), 5);
 }
 
 QTEST_GUILESS_MAIN(TestKioskFaults)
