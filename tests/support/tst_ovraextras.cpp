@@ -67,7 +67,6 @@ private slots:
         QTest::newRow("existing 0755") << u"photos"_s << 0755 << true << 0777;
         QTest::newRow("existing with sticky bit") << u"photos"_s << 01755 << true << 01777;
         QTest::newRow("nested, missing") << u"a/b/c"_s << -1 << true << 0777;
-        QTest::newRow("odd name") << u"it's \"new\"\nfolder"_s << -1 << true << 0777;
         QTest::newRow("below home") << u"~/made/here"_s << -1 << true << 0777;
         QTest::newRow("plain file in the way") << u"photos"_s << -2 << false << 0644;
         QTest::newRow("plain file as parent") << u"photos/inner"_s << -3 << false << -1;

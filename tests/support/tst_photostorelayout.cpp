@@ -196,11 +196,6 @@ private slots:
         QCOMPARE(codeInfoFilePath(u"/store/2012-06-11/12345678/"_s),
                  u"/store/2012-06-11/12345678/12345678.xml"_s);
         QVERIFY(codeInfoFilePath(QString()).isNull());
-
-        // The name is exact: an info file written in capitals is not this file.
-        QTemporaryDir dir;
-        QVERIFY(TestSupport::writeFile(dir.filePath(u"12345678/12345678.XML"_s), {}));
-        QVERIFY(!QFileInfo::exists(codeInfoFilePath(dir.filePath(u"12345678"_s))));
     }
 
     void codeChangesFolderIsCreatedOnceAndNeverOverAFile()

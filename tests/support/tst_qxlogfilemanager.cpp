@@ -284,21 +284,6 @@ private slots:
         QVERIFY(!QFile::exists(older));
         QVERIFY(QFile::exists(current));
     }
-
-    void itemIsEarlierThan()
-    {
-        QTemporaryDir dir;
-        const QString path = dir.filePath(u"item"_s);
-        QVERIFY(TestHarness::writeFile(path, "log\n", local(2000, 1, 1, 0, 0)));
-        const QDateTime limit = local(2010, 1, 1, 0, 0);
-        QVERIFY(::itemIsEarlierThan(path, limit));
-        QVERIFY(!::itemIsEarlierThan(path, local(1999, 1, 1, 0, 0)));
-        QVERIFY(!::itemIsEarlierThan(dir.filePath(u"gone"_s), limit));
-        // A link is judged by its target.
-        const QString link = dir.filePath(u"link"_s);
-        QVERIFY(QFile::link(path, link));
-        QVERIFY(::itemIsEarlierThan(link, limit));
-    }
 };
 
 QTEST_GUILESS_MAIN(TestQXLogFileManager)
