@@ -106,9 +106,6 @@ private slots:
         QTest::newRow("arrays nest and hold strings only by value")
             << QByteArray("<data><ids><groupcodes><c>1</c></groupcodes><c>2</c></ids></data>")
             << map({{u"ids"_s, QVariantList{QVariantList{u"1"_s}, u"2"_s}}});
-        QTest::newRow("prefixed names kept whole")
-            << QByteArray("<data xmlns:p=\"u\"><p:a>1</p:a></data>")
-            << map({{u"xmlns:p"_s, u"u"_s}, {u"p:a"_s, u"1"_s}});
         QTest::newRow("outermost leaf without containers gives nothing")
             << QByteArray("<root>\n<a>1</a>\n</root>") << QVariant();
         QTest::newRow("container inside an outermost leaf")
