@@ -94,17 +94,6 @@ private slots:
         QCOMPARE(PropertyList::readFile(path).toMap().value(u"a"_s), QVariant(qint64(3)));
     }
 
-    void missingFileOrFolderFails()
-    {
-        QString error;
-        QVERIFY(!PropertyList::readFile(m_dir.filePath(u"none.plist"_s), &error).isValid());
-        QVERIFY(!error.isEmpty());
-        error.clear();
-        QVERIFY(!PropertyList::writeFileAtomically(m_dir.filePath(u"no/such/x.plist"_s),
-                                                   QVariantMap{}, &error));
-        QVERIFY(!error.isEmpty());
-    }
-
 private:
     QTemporaryDir m_dir;
 };
