@@ -77,8 +77,6 @@ private slots:
         Clock::setFixed(now);
         QCOMPARE(QXLogFileManager::logFilePath(u"~/Library/Logs/Ovra"_s, kApp),
                  QDir::homePath() + u"/Library/Logs/Ovra/Ovra-VideoWall_"_s + day + u".log"_s);
-        QCOMPARE(QXLogFileManager::logFilePath(u"/logs/"_s, QString()),
-                 u"/logs/OvraLogFile_"_s + day + u".log"_s);
     }
 
     void logDateString()
@@ -87,18 +85,6 @@ private slots:
         // December 2013 lies in week 1 of 2014.
         Clock::setFixed(local(2013, 12, 31, 8, 0, 1, 234));
         QCOMPARE(QXLogFileManager::logDateString(), u"[2014/12/31 08:00:01.234 +0100]"_s);
-    }
-
-    void applicationNameAndVersion()
-    {
-        QVariantMap info{{kInfoCFBundleExecutable, u"tool.bin"_s}};
-        QCOMPARE(QXLogFileManager::getApplicationName(Bundle(info, {}, {}, {})), u"tool"_s);
-        info = {{kInfoCFBundleDisplayName, u"Shown Name"_s}};
-        QCOMPARE(QXLogFileManager::getApplicationName(Bundle(info, {}, {}, {})), u"Shown Name"_s);
-        QCOMPARE(QXLogFileManager::getApplicationName(Bundle({}, {}, {}, {})), u"OvraLogFile"_s);
-        QCOMPARE(QXLogFileManager::getCopyrightInfo(appBundle()), u"2.1"_s);
-        QCOMPARE(QXLogFileManager::getCopyrightInfo(Bundle({}, {}, {}, {})),
-                 kVersionInfoUnavailable);
     }
 
     void hostModelAndArch()
