@@ -54,8 +54,6 @@ private slots:
         QTest::newRow("28 Dec 2019 is still 2019")
             << QDateTime(QDate(2019, 12, 28), QTime(23, 59, 59))
             << u"20191228235959_reassigned.xml"_s;
-        QTest::newRow("midsummer, hour past noon")
-            << QDateTime(QDate(2021, 6, 15), QTime(13, 5, 7)) << u"20210615130507_reassigned.xml"_s;
     }
     void nameUsesTheWeekBasedYear()
     {

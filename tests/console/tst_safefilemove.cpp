@@ -11,7 +11,6 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <cerrno>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -151,16 +150,6 @@ private slots:
         QVERIFY(!QFileInfo::exists(source));
         QCOMPARE(read(fTo + u"/e.jpg"_s), QByteArray("across"));
         QCOMPARE(everything(fTo), QStringList{u"e.jpg"_s});
-    }
-
-    void renameRefusesATakenName()
-    {
-        QVERIFY(TestSupport::writeFile(fFrom + u"/f"_s, "new"));
-        QVERIFY(TestSupport::writeFile(fTo + u"/f"_s, "old"));
-        QVERIFY(!SafeFileMove::renameWithoutReplacing(fFrom + u"/f"_s, fTo + u"/f"_s));
-        QCOMPARE(errno, EEXIST);
-        QCOMPARE(read(fTo + u"/f"_s), QByteArray("old"));
-        QCOMPARE(read(fFrom + u"/f"_s), QByteArray("new"));
     }
 
 private:
