@@ -73,17 +73,6 @@ private slots:
         QCOMPARE(rig->workingFolderEntries(), (QStringList{u"a.jpg"_s, u"x.jpg"_s}));
     }
 
-    void shoutModeSendsNoCode()
-    {
-        rig->store.setBool(true, kPrefDoShoutMode);
-        stubAnswering("");
-        QVERIFY(QDir().mkpath(rig->path(kDay)));
-        rig->controller().FindOvraFilesWithID(u"ABC"_s);
-        rig->settle();
-        // No code: the script gets the folder and the count only.
-        QCOMPARE(scriptArguments(), (QStringList{rig->path(u"store/2012-06-11"_s), u"40"_s}));
-    }
-
     void demoCodes_data()
     {
         QTest::addColumn<QVariant>("list");
@@ -95,7 +84,6 @@ private slots:
         QTest::newRow("string, DEMO") << text << true << u"DEMO"_s << u"demo_DEMO.jpg"_s;
         QTest::newRow("string, x") << text << true << u"x"_s << u"day_x.jpg"_s;
         QTest::newRow("array, test") << array << true << u"test"_s << u"demo_test.jpg"_s;
-        QTest::newRow("array, empty entry ignored") << array << true << u"x"_s << u"day_x.jpg"_s;
         QTest::newRow("capitalised entry never matches")
             << QVariant(u"Demo"_s) << true << u"Demo"_s << u"day_Demo.jpg"_s;
         QTest::newRow("demo folder missing") << text << false << u"DEMO"_s << u"day_DEMO.jpg"_s;
@@ -118,17 +106,6 @@ private slots:
         rig->controller().FindOvraFilesWithID(code);
         rig->settle();
         QCOMPARE(rig->workingFolderEntries(), QStringList{shown});
-    }
-
-    void resultLinesAreJoinedToTheSearchFolder()
-    {
-        QVERIFY(rig->makePhoto(kDay + u"ABC/IMG_1.jpg"_s, "photo"));
-        stubAnswering("./ABC/IMG_1.jpg\\n");
-        rig->controller().FindOvraFilesWithID(u"ABC"_s);
-        rig->settle();
-        QCOMPARE(scriptArguments(),
-                 (QStringList{rig->path(u"store/2012-06-11"_s), u"40"_s, u"ABC"_s}));
-        QCOMPARE(TestSupport::readFile(rig->path(u"home/tmp/slideshowA/IMG_1.jpg"_s)), "photo");
     }
 
     void sameFileNameTwice()
@@ -319,8 +296,6 @@ private slots:
         QCOMPARE(controller.tempFolderPath(), expected);
         QVERIFY(QFileInfo(expected).isDir());
         QCOMPARE(rig->store.stringForKey(kPrefTempFolderPath), expected);
-        QVERIFY(BarcodeEntryController::currentTaskQueueLabel().endsWith(u".currentTaskQueue"_s));
-        QCOMPARE(BarcodeEntryController::currentTaskQueue()->maxThreadCount(), 1);
     }
 
     void workingFolderResetIsGuarded()

@@ -4,10 +4,6 @@
 #include "platform/Clock.h"
 #include "shell/CommonHeader.h"
 
-#include <QApplication>
-#include <QDBusConnection>
-#include <QMessageBox>
-#include <QPushButton>
 #include <QtTest>
 
 using namespace Qt::StringLiterals;
@@ -42,14 +38,12 @@ private slots:
     void newCustomerId_data();
     void newCustomerId();
     void recordingAlertKeepsCurrentCodeButActivates();
-    void messageBoxAlertIsNonBlocking();
 
     void videoCompanion_data();
     void videoCompanion();
     void previewerCompanion_data();
     void previewerCompanion();
     void previewerWhileRecording();
-    void companionsOverTheSessionBus();
     void sharedChannelMayGoFirst();
 
 private:
@@ -167,8 +161,6 @@ void tst_BarcodeEntryController::cancelOperationStopsTheTimer()
     controller.cancelOperation();
     QVERIFY(!controller.timerIsPending());
     QVERIFY(controller.fTempBuffer().isEmpty());
-    QVERIFY(!controller.acceptsFirstResponder());
-    QVERIFY(!controller.resignFirstResponder());
 }
 
 void tst_BarcodeEntryController::keysFromUserInfoAreIgnored()
@@ -190,8 +182,6 @@ void tst_BarcodeEntryController::flood_data()
     QTest::addColumn<QString>("ending"); // what ends the flood
     QTest::newRow("keys, then a pause") << false << QString();
     QTest::newRow("keys, then Escape") << false << kEsc;
-    QTest::newRow("keys, then Return") << false << kCr;
-    QTest::newRow("one burst, then a pause") << true << QString();
     QTest::newRow("one burst, then Return") << true << kCr;
 }
 
@@ -235,7 +225,6 @@ void tst_BarcodeEntryController::newCustomerId_data()
     QTest::addColumn<QString>("typed");
     QTest::addColumn<QString>("expectedCurrent");
     QTest::addColumn<QStringList>("activated");
-    QTest::newRow("first code") << QString() << u"ABC"_s << u"ABC"_s << QStringList{u"ABC"_s};
     QTest::newRow("same code in other case: activated again")
         << u"abc"_s << u"ABC"_s << u"abc"_s << QStringList{u"ABC"_s};
     QTest::newRow("Return alone") << u"K1"_s << QString() << u"K1"_s << QStringList();
@@ -277,47 +266,6 @@ void tst_BarcodeEntryController::recordingAlertKeepsCurrentCodeButActivates()
     type({u"N"_s, u"E"_s, u"W"_s, kCr});
     QCOMPARE(rig->alertsShown, 1);
     QCOMPARE(controller.fCurrentBarcode, u"NEW"_s);
-}
-
-void tst_BarcodeEntryController::messageBoxAlertIsNonBlocking()
-{
-    // The kiosk's own alert: shown without a nested loop and closed by its button.
-    BarcodeEntryEnvironment environment;
-    environment.store = &rig->store;
-    environment.center = &rig->center;
-    environment.distributedCenter = rig->distributed.get();
-    environment.tempFolderPath = rig->path(u"home/tmp/slideshowA"_s);
-    BarcodeEntryController controller(environment);
-    controller.fCurrentBarcode = u"OLD"_s;
-    gVideoIsRecording = true;
-    rig->center.postNotificationName(kNewCustomerId, QVariantMap{{kKeyNewBarcode, u"NEW"_s}});
-    QMessageBox *box = nullptr;
-    for (QWidget *widget : QApplication::topLevelWidgets()) {
-        if (auto *candidate = qobject_cast<QMessageBox *>(widget);
-            candidate && widget->isVisible()) {
-            box = candidate;
-        }
-    }
-    QVERIFY(box);
-    QCOMPARE(box->text(), kAlertVideoStillRecording);
-    QCOMPARE(box->defaultButton()->text(), u"Close"_s);
-    box->defaultButton()->click();
-    QCOMPARE(controller.fCurrentBarcode, u"OLD"_s);
-    // Closed: the next code is looked at again (and alerts again).
-    QPointer<QMessageBox> first(box);
-    QTRY_VERIFY(first.isNull());
-    rig->center.postNotificationName(kNewCustomerId, QVariantMap{{kKeyNewBarcode, u"NEXT"_s}});
-    const auto alertShown = [] {
-        const QWidgetList windows = QApplication::topLevelWidgets();
-        return std::any_of(windows.cbegin(), windows.cend(),
-                           [](QWidget *w) { return qobject_cast<QMessageBox *>(w) != nullptr; });
-    };
-    QTRY_VERIFY(alertShown());
-    for (QWidget *widget : QApplication::topLevelWidgets()) {
-        if (auto *candidate = qobject_cast<QMessageBox *>(widget)) {
-            candidate->defaultButton()->click();
-        }
-    }
 }
 
 void tst_BarcodeEntryController::videoCompanion_data()
@@ -411,29 +359,6 @@ void tst_BarcodeEntryController::previewerWhileRecording()
     QCOMPARE(rig->alertsShown, 1);
     rig->closeAlert();
     QCOMPARE(controller.fCurrentBarcode, u"OLD"_s);
-}
-
-void tst_BarcodeEntryController::companionsOverTheSessionBus()
-{
-    QDBusConnection bus = QDBusConnection::sessionBus();
-    if (!bus.isConnected()) {
-        QSKIP("no D-Bus session bus (run the suite under dbus-run-session)");
-    }
-    rig->distributed = std::make_unique<DistributedNotificationCenter>(bus);
-    BarcodeEntryController &controller = rig->controller();
-    controller.fCurrentBarcode = u"OLD"_s;
-    QVERIFY(DistributedNotificationCenter::post(
-        bus, kOvraXNotification,
-        {{kKeyAction, u"statusIsRecording"_s}, {kKeySenderApp, u"ovra-video.app"_s}}));
-    QTRY_VERIFY(gVideoIsRecording);
-    QVERIFY(DistributedNotificationCenter::post(
-        bus, kOvraXNotification,
-        {{kKeyAction, u"statusNotRecording"_s}, {kKeySenderApp, u"Ovra-Video.app"_s}}));
-    QTRY_VERIFY(!gVideoIsRecording);
-    QVERIFY(DistributedNotificationCenter::post(
-        bus, kOvraPreviewerNotification,
-        {{kKeyAction, u"newCustomerSittingStarted"_s}, {kKeyValue, u"P42"_s}}));
-    QTRY_COMPARE(controller.fCurrentBarcode, u"P42"_s);
 }
 
 void tst_BarcodeEntryController::sharedChannelMayGoFirst()

@@ -69,26 +69,6 @@ private slots:
         QVERIFY(QDir().mkpath(path(u"Desktop"_s)));
         fCompositor = std::make_unique<OverlayCompositor>(path(u"Desktop/"_s), path(u"out.jpg"_s));
     }
-    void photoRect_data()
-    {
-        QTest::addColumn<QSize>("photo");
-        QTest::addColumn<QSize>("overlay");
-        QTest::addColumn<QRectF>("rect");
-        QTest::newRow("landscape fills")
-            << QSize(3000, 2000) << QSize(1800, 1200) << QRectF(0, 0, 1800, 1200);
-        QTest::newRow("portrait") << QSize(2000, 3000) << QSize(1200, 1800)
-                                  << QRectF(150, 225, 900, 1350);
-        QTest::newRow("square takes portrait sizing")
-            << QSize(2000, 2000) << QSize(1800, 1200) << QRectF(450, 150, 900, 900);
-    }
-    void photoRect()
-    {
-        QFETCH(QSize, photo);
-        QFETCH(QSize, overlay);
-        QFETCH(QRectF, rect);
-        QCOMPARE(OverlayCompositor::photoRectOnCanvas(photo, overlay), rect);
-    }
-
     void compositeCentresPhotoUnderOverlay_data()
     {
         QTest::addColumn<QSize>("photo");
@@ -160,6 +140,10 @@ private slots:
         QVERIFY(TestSupport::writeFile(path(u"Desktop/Slideshow_PRT.png"_s), "garbage"));
         QVERIFY(fCompositor->applyOverlayToSourceItem(path(u"portrait.jpg"_s)).isNull());
         QVERIFY(!QFile::exists(path(u"out.jpg"_s)));
+        // A composite that cannot be written.
+        QVERIFY(TestHarness::writeJpeg(path(u"photo.jpg"_s), {300, 200}, Qt::red));
+        OverlayCompositor unwritable(path(u"Desktop"_s), path(u"no/such/folder/out.jpg"_s));
+        QVERIFY(unwritable.applyOverlayToSourceItem(path(u"photo.jpg"_s)).isNull());
     }
 
     void changedOverlayIsReadAgain()
@@ -171,14 +155,6 @@ private slots:
         QVERIFY(overlayPicture({240, 160}).save(path(u"Desktop/Slideshow_LS.png"_s)));
         QVERIFY(!fCompositor->applyOverlayToSourceItem(path(u"photo.jpg"_s)).isNull());
         QCOMPARE(QImage(path(u"out.jpg"_s)).size(), QSize(240, 160));
-    }
-
-    void unwritableCompositeGivesNone()
-    {
-        QVERIFY(TestHarness::writeJpeg(path(u"photo.jpg"_s), {300, 200}, Qt::red));
-        QVERIFY(overlayPicture({180, 120}).save(path(u"Desktop/Slideshow_LS.png"_s)));
-        OverlayCompositor compositor(path(u"Desktop"_s), path(u"no/such/folder/out.jpg"_s));
-        QVERIFY(compositor.applyOverlayToSourceItem(path(u"photo.jpg"_s)).isNull());
     }
 
 private:
