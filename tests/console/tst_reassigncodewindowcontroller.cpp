@@ -76,10 +76,9 @@ private slots:
     void undoReturnsPhotosToTheEndOfBrowser1();
     void alertsKeepTheSheetOpen_data();
     void alertsKeepTheSheetOpen();
-    void cancelMovesNothing();
+    void cancelOrCloseMovesNothing();
     void confirmedMoveSkipsACollision();
     void confirmedMoveWithNothingMovedStillEndsAsMoved();
-    void otherButtonEndsWithoutMoving();
 
 private:
     std::unique_ptr<ReAssignCodeWindowController> makeSheet(const QString &oldCode, int photos = 5);
@@ -300,7 +299,7 @@ void TestReAssignCodeWindowController::alertsKeepTheSheetOpen()
     QCOMPARE(QDir(fDay + u"/abc"_s).entryList(QDir::Files).size(), 3);
 }
 
-void TestReAssignCodeWindowController::cancelMovesNothing()
+void TestReAssignCodeWindowController::cancelOrCloseMovesNothing()
 {
     auto sheet = makeSheet(u"abc"_s, 2);
     sheet->ibClickedOnPopup(2);
@@ -316,6 +315,12 @@ void TestReAssignCodeWindowController::cancelMovesNothing()
                             "party\n\t\t [abc]\nTO\nNew Code: Zed party\n\t\t [XYZ]\n\n"));
     QCOMPARE(finished.size(), 0);
     QVERIFY(QFileInfo::exists(fDay + u"/abc/p2.jpg"_s));
+    // The other button ends the sheet without asking or moving.
+    sheet->ibCloseButton()->click();
+    QCOMPARE(finished.size(), 1);
+    QCOMPARE(finished.first().first().toInt(), kReassignReturnStopped);
+    QCOMPARE(fQuestions.size(), 1);
+    QCOMPARE(QDir(fDay + u"/abc"_s).entryList(QDir::Files).size(), 2);
     QVERIFY(QDir(fRecords).isEmpty());
 }
 
@@ -370,19 +375,6 @@ void TestReAssignCodeWindowController::confirmedMoveWithNothingMovedStillEndsAsM
     QCOMPARE(finished.first().first().toInt(), kReassignReturnMoved);
     QVERIFY(QFileInfo::exists(fDay + u"/abc/p1.jpg"_s));
     QVERIFY(QDir(fRecords).isEmpty());
-}
-
-void TestReAssignCodeWindowController::otherButtonEndsWithoutMoving()
-{
-    auto sheet = makeSheet(u"abc"_s, 2);
-    sheet->ibClickedOnPopup(1);
-    dragToBrowser2(*sheet, {u"p1.jpg"_s});
-    QSignalSpy finished(sheet.get(), &QDialog::finished);
-    sheet->ibCloseButton()->click();
-    QCOMPARE(finished.size(), 1);
-    QCOMPARE(finished.first().first().toInt(), kReassignReturnStopped);
-    QVERIFY(fQuestions.isEmpty());
-    QCOMPARE(QDir(fDay + u"/abc"_s).entryList(QDir::Files).size(), 2);
 }
 
 QTEST_MAIN(TestReAssignCodeWindowController)
