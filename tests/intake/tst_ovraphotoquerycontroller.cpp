@@ -238,14 +238,6 @@ private slots:
         query.startSearchActionWithParamOldwayOvra2(request(day, &plain, u"ABC"_s));
         QCOMPARE(plain.params.size(), 1);
         QCOMPARE(plain.params.first().value(kKeyAltPath).toString(), demo);
-
-        // A root written with "~" is the same store, not a folder named "~" here.
-        const QByteArray home = qgetenv("HOME");
-        qputenv("HOME", QFile::encodeName(fDir->path()));
-        fStore->setObject(u"~/store"_s, kPrefSlideShowPath);
-        query.startSearchActionWithParamOldwayOvra2(request(day, &recorder, u"ABC"_s));
-        qputenv("HOME", home);
-        QCOMPARE(recorder.calls.at(3).param.value(kKeyAltPath).toString(), demo);
     }
 
     void folderListing()
