@@ -36,17 +36,6 @@ public:
     }
 };
 
-// Knows only the plain answer.
-class PlainRecorder : public OvraSearchDelegate
-{
-public:
-    QList<QVariantMap> params;
-    void doneSearchOperation(OvraPhotoQueryController *, const QVariantMap &param) override
-    {
-        params.append(param);
-    }
-};
-
 // A file last modified ageSeconds ago (negative: ahead of now).
 bool makeFile(const QString &path, qint64 ageSeconds)
 {
@@ -231,13 +220,6 @@ private slots:
         query.startSearchActionWithParamOldwayOvra2(request(day, &recorder, u"ABC"_s));
         QVERIFY(QFileInfo(root + u"/NewDemo"_s).isDir());
         QCOMPARE(recorder.calls.at(2).response, QStringList{u"./ABC/day.jpg"_s});
-
-        // A delegate without the demo answer still gets it, "altpath" included.
-        fStore->setObject(u"Demo"_s, kPrefDemoFolderName);
-        PlainRecorder plain;
-        query.startSearchActionWithParamOldwayOvra2(request(day, &plain, u"ABC"_s));
-        QCOMPARE(plain.params.size(), 1);
-        QCOMPARE(plain.params.first().value(kKeyAltPath).toString(), demo);
     }
 
     void folderListing()
