@@ -71,9 +71,7 @@ private slots:
 
     void candidateRule_data();
     void candidateRule();
-    void popupDisablesTheOldCodeAndListsCodes();
-    void placeholderNeverEnablesAssign();
-    void undoReturnsPhotosToTheEndOfBrowser1();
+    void assignNeedsAnotherCodeAndPhotos();
     void alertsKeepTheSheetOpen_data();
     void alertsKeepTheSheetOpen();
     void cancelOrCloseMovesNothing();
@@ -210,9 +208,9 @@ void TestReAssignCodeWindowController::candidateRule()
     QCOMPARE(fromGiven, placeholderSource == u"given"_s);
 }
 
-void TestReAssignCodeWindowController::popupDisablesTheOldCodeAndListsCodes()
+void TestReAssignCodeWindowController::assignNeedsAnotherCodeAndPhotos()
 {
-    auto sheet = makeSheet(u"abc"_s, 1);
+    auto sheet = makeSheet(u"abc"_s, 5);
     QComboBox *popup = sheet->ibPopupButton();
     QCOMPARE(popup->count(), 3);
     QCOMPARE(popup->itemText(0), u"abc"_s);
@@ -223,33 +221,22 @@ void TestReAssignCodeWindowController::popupDisablesTheOldCodeAndListsCodes()
     QVERIFY(!items->item(0)->isEnabled());
     QVERIFY(items->item(1)->isEnabled());
     QCOMPARE(sheet->fSelectedInfo().value(kKeyName).toString(), kReassignPlaceholderName);
-}
-
-void TestReAssignCodeWindowController::placeholderNeverEnablesAssign()
-{
-    auto sheet = makeSheet(u"abc"_s, 3);
     QVERIFY(!sheet->ibAssignButton()->isEnabled());
     sheet->ibClickedOnPopup(2);
     QVERIFY(!sheet->ibAssignButton()->isEnabled()); // nothing to move yet
-    dragToBrowser2(*sheet, {u"p1.jpg"_s});
-    QCOMPARE(sheet->fValue2(), u"1"_s);
+    dragToBrowser2(*sheet, {u"p4.jpg"_s, u"p1.jpg"_s, u"p2.jpg"_s});
+    QCOMPARE(namesIn(sheet->fImageBrowserViewController()),
+             (QStringList{u"p3.jpg"_s, u"p5.jpg"_s}));
+    QCOMPARE(sheet->fValue1(), u"2"_s);
+    QCOMPARE(sheet->fValue2(), u"3"_s);
     QVERIFY(sheet->ibAssignButton()->isEnabled());
     sheet->ibClickedOnPopup(0);
     QVERIFY(!sheet->ibAssignButton()->isEnabled());
     sheet->ibClickedOnPopup(1);
     QVERIFY(sheet->ibAssignButton()->isEnabled());
     QCOMPARE(sheet->fSelectedInfo().value(kKeyCode).toString(), u"MNO"_s);
-}
 
-void TestReAssignCodeWindowController::undoReturnsPhotosToTheEndOfBrowser1()
-{
-    auto sheet = makeSheet(u"abc"_s, 5);
-    dragToBrowser2(*sheet, {u"p4.jpg"_s, u"p1.jpg"_s, u"p2.jpg"_s});
-    QCOMPARE(namesIn(sheet->fImageBrowserViewController()),
-             (QStringList{u"p3.jpg"_s, u"p5.jpg"_s}));
-    QCOMPARE(sheet->fValue1(), u"2"_s);
-    QCOMPARE(sheet->fValue2(), u"3"_s);
-
+    // Undo puts the photos back at the end of the first browser.
     sheet->ibRevertButton()->click();
     QCOMPARE(namesIn(sheet->fImageBrowserViewController()),
              (QStringList{u"p3.jpg"_s, u"p5.jpg"_s, u"p4.jpg"_s, u"p1.jpg"_s, u"p2.jpg"_s}));

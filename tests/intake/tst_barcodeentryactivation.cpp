@@ -50,6 +50,8 @@ private slots:
         QVERIFY(rig->makePhoto(u"home/tmp/slideshowA/previous.jpg"_s));
         rig->controller().FindOvraFilesWithID(u"ABC"_s);
         rig->settle();
+        QCOMPARE(rig->controller().tempFolderPath(), rig->path(u"home/tmp/slideshowA"_s));
+        QCOMPARE(rig->store.stringForKey(kPrefTempFolderPath), rig->path(u"home/tmp/slideshowA"_s));
 
         QCOMPARE(rig->workingFolderEntries(), (QStringList{u"IMG_1.jpg"_s, u"IMG_2.jpg"_s}));
         QCOMPARE(TestSupport::readFile(rig->path(u"home/tmp/slideshowA/IMG_1.jpg"_s)), "one");
@@ -270,15 +272,6 @@ private slots:
         QCOMPARE(QImage(rig->path(u"home/tmp/slideshowA/land.jpg"_s)).size(), QSize(180, 120));
         QCOMPARE(TestSupport::readFile(rig->path(u"home/tmp/slideshowA/port.jpg"_s)),
                  TestSupport::readFile(rig->path(kDay + u"ABC/port.jpg"_s)));
-    }
-
-    void tempFolderIsPreparedAndStored()
-    {
-        BarcodeEntryController &controller = rig->controller();
-        const QString expected = rig->path(u"home/tmp/slideshowA"_s);
-        QCOMPARE(controller.tempFolderPath(), expected);
-        QVERIFY(QFileInfo(expected).isDir());
-        QCOMPARE(rig->store.stringForKey(kPrefTempFolderPath), expected);
     }
 
     void workingFolderResetIsGuarded()
