@@ -324,12 +324,6 @@ private:
                        lines + "'\n");
     }
 
-    QStringList scriptArguments() const
-    {
-        return QString::fromUtf8(TestSupport::readFile(rig->path(u"args"_s)))
-            .split(u'\n', Qt::SkipEmptyParts);
-    }
-
     QTemporaryDir corpus;
     std::unique_ptr<IntakeTestRig> rig;
 };
