@@ -2,44 +2,13 @@
 #include "TestSupport.h"
 #include "intake/OverlayCompositor.h"
 
+#include <QImageWriter>
 #include <QPainter>
-#include <QtEndian>
 #include <QtTest>
 
 using namespace Qt::StringLiterals;
 
 namespace {
-
-void appendBigEndian(QByteArray &bytes, quint32 value, int size)
-{
-    for (int shift = (size - 1) * 8; shift >= 0; shift -= 8) {
-        bytes.append(char((value >> shift) & 0xFF));
-    }
-}
-
-// The JPEG with an Exif segment whose only entry is Orientation = value,
-// right after the JFIF segment where cameras put it.
-QByteArray withOrientation(QByteArray jpegBytes, quint16 orientation)
-{
-    QByteArray tiff("MM\x00\x2A", 4);
-    appendBigEndian(tiff, 8, 4);
-    appendBigEndian(tiff, 1, 2);
-    appendBigEndian(tiff, 0x0112, 2);
-    appendBigEndian(tiff, 3, 2);
-    appendBigEndian(tiff, 1, 4);
-    appendBigEndian(tiff, orientation, 2);
-    appendBigEndian(tiff, 0, 2);
-    appendBigEndian(tiff, 0, 4);
-    const QByteArray payload = QByteArray("Exif\0\0", 6) + tiff;
-    QByteArray segment("\xFF\xE1", 2);
-    appendBigEndian(segment, quint32(payload.size() + 2), 2);
-    segment += payload;
-    int at = 2;
-    if (uchar(jpegBytes[2]) == 0xFF && uchar(jpegBytes[3]) == 0xE0) {
-        at += 2 + qFromBigEndian<quint16>(jpegBytes.constData() + 4);
-    }
-    return jpegBytes.insert(at, segment);
-}
 
 // Overlay: transparent, with an opaque green band along the top edge.
 QImage overlayPicture(QSize size)
@@ -52,7 +21,6 @@ QImage overlayPicture(QSize size)
 
 } // namespace
 
-using TestHarness::jpeg;
 using TestHarness::near;
 
 // Guards the framed composite: the photo is centred upright under the overlay of its orientation,
@@ -114,7 +82,9 @@ private slots:
         QImage stored(300, 200, QImage::Format_RGB32);
         stored.fill(Qt::blue);
         QPainter(&stored).fillRect(0, 0, 150, 200, Qt::red);
-        QVERIFY(TestSupport::writeFile(path(u"turned.jpg"_s), withOrientation(jpeg(stored), 6)));
+        QImageWriter writer(path(u"turned.jpg"_s), "jpeg");
+        writer.setTransformation(QImageIOHandler::TransformationRotate90); // Exif orientation 6
+        QVERIFY(writer.write(stored));
         QVERIFY(overlayPicture({180, 120}).save(path(u"Desktop/Slideshow_LS.png"_s)));
         QVERIFY(overlayPicture({120, 180}).save(path(u"Desktop/Slideshow_PRT.png"_s)));
 
