@@ -1,4 +1,5 @@
 // Guards the code re-assignment record: its week-based-year name, escaping and layout.
+#include "TestSupport.h"
 #include "console/ReassignmentRecord.h"
 #include "support/OvraNSXmlParser.h"
 
@@ -15,8 +16,7 @@ namespace {
 
 QString read(const QString &path)
 {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+    return QString::fromUtf8(TestSupport::readFile(path));
 }
 
 ReassignmentRecord sample()

@@ -18,12 +18,6 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-QByteArray read(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-}
-
 QStringList everything(const QString &folder)
 {
     return QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System);
@@ -53,7 +47,7 @@ private slots:
         const auto result = SafeFileMove::moveIntoFolder(fFrom + u"/IMG 1.jpg"_s, fTo);
         QVERIFY(result.moved);
         QCOMPARE(result.destination, fTo + u"/IMG 1.jpg"_s);
-        QCOMPARE(read(result.destination), QByteArray("photo"));
+        QCOMPARE(TestSupport::readFile(result.destination), QByteArray("photo"));
         QVERIFY(everything(fFrom).isEmpty());
     }
 
@@ -80,13 +74,13 @@ private slots:
         const auto result = SafeFileMove::moveIntoFolder(source, target);
         QVERIFY(!result.moved);
         QVERIFY(!result.error.isEmpty());
-        QCOMPARE(read(source), QByteArray("mine"));
+        QCOMPARE(TestSupport::readFile(source), QByteArray("mine"));
         if (situation == u"taken"_s) {
-            QCOMPARE(read(fTo + u"/a.jpg"_s), QByteArray("theirs"));
+            QCOMPARE(TestSupport::readFile(fTo + u"/a.jpg"_s), QByteArray("theirs"));
             // The copy across file systems refuses the taken name too, and leaves no copy.
             QVERIFY(!SafeFileMove::copyAcrossFileSystems(source, fTo + u"/a.jpg"_s).moved);
-            QCOMPARE(read(source), QByteArray("mine"));
-            QCOMPARE(read(fTo + u"/a.jpg"_s), QByteArray("theirs"));
+            QCOMPARE(TestSupport::readFile(source), QByteArray("mine"));
+            QCOMPARE(TestSupport::readFile(fTo + u"/a.jpg"_s), QByteArray("theirs"));
             QCOMPARE(everything(fTo), QStringList{u"a.jpg"_s});
         }
     }
@@ -103,7 +97,7 @@ private slots:
         const auto result = SafeFileMove::copyAcrossFileSystems(source, fTo + u"/b.jpg"_s);
         QVERIFY2(result.moved, qPrintable(result.error));
         QVERIFY(!QFileInfo::exists(source));
-        QCOMPARE(read(fTo + u"/b.jpg"_s), bytes);
+        QCOMPARE(TestSupport::readFile(fTo + u"/b.jpg"_s), bytes);
         const QFileInfo moved(fTo + u"/b.jpg"_s);
         QCOMPARE(moved.lastModified(), stamp);
         struct stat info;
@@ -123,7 +117,7 @@ private slots:
         const auto result = SafeFileMove::copyAcrossFileSystems(source, fTo + u"/d.jpg"_s);
         ::chmod(QFile::encodeName(fFrom).constData(), 0755);
         QVERIFY(!result.moved);
-        QCOMPARE(read(source), QByteArray("mine"));
+        QCOMPARE(TestSupport::readFile(source), QByteArray("mine"));
         QVERIFY(everything(fTo).isEmpty());
     }
 
@@ -141,7 +135,7 @@ private slots:
         const auto result = SafeFileMove::moveIntoFolder(source, fTo);
         QVERIFY2(result.moved, qPrintable(result.error));
         QVERIFY(!QFileInfo::exists(source));
-        QCOMPARE(read(fTo + u"/e.jpg"_s), QByteArray("across"));
+        QCOMPARE(TestSupport::readFile(fTo + u"/e.jpg"_s), QByteArray("across"));
         QCOMPARE(everything(fTo), QStringList{u"e.jpg"_s});
     }
 
