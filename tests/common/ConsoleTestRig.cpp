@@ -1,6 +1,7 @@
 #include "ConsoleTestRig.h"
 
 #include "TestSupport.h"
+#include "console/CodeListSortProxy.h"
 #include "platform/Clock.h"
 #include "shell/CommonHeader.h"
 
@@ -56,6 +57,20 @@ QString ConsoleTestRig::makeCode(const QString &dayFolder, const QString &code, 
         TestSupport::writeFile(QDir(folder).filePath(u"p%1.jpg"_s.arg(i)), "jpg");
     }
     return folder;
+}
+
+QStringList ConsoleTestRig::listedCodes(const MainWindowController &window)
+{
+    QStringList codes;
+    for (int row = 0; row < window.ibArrayController()->rowCount(); ++row) {
+        codes << window.arrangedEntryAt(row).value(kKeyCode).toString();
+    }
+    return codes;
+}
+
+QStringList ConsoleTestRig::codes(const char *list)
+{
+    return QString::fromLatin1(list).split(QLatin1Char(','), Qt::SkipEmptyParts);
 }
 
 MainWindowEnvironment ConsoleTestRig::environment()

@@ -38,6 +38,10 @@ public:
     QString makeCode(const QString &dayFolder, const QString &code, int photos,
                      const QByteArray &infoXml = QByteArray("default"));
     static QByteArray infoXml(const QString &code, const QString &name);
+    // The codes the window lists, in its order ("" for an entry without a code).
+    static QStringList listedCodes(const MainWindowController &window);
+    // "A,B,C" as a list.
+    static QStringList codes(const char *list);
 
     MainWindowEnvironment environment();
     std::unique_ptr<MainWindowController> makeWindow(MainWindowDelegate *delegate = nullptr);

@@ -33,6 +33,7 @@ public:
 
     // A bundle whose photo script has this body; empty: the real script.
     void useScript(const QByteArray &body);
+    const Bundle &bundle() const { return *bundle_; }
     // The controller, made on first use with the rig's environment.
     BarcodeEntryController &controller();
 

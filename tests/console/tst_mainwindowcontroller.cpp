@@ -22,26 +22,14 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-QStringList codes(const char *list)
-{
-    return QString::fromLatin1(list).split(QLatin1Char(','), Qt::SkipEmptyParts);
-}
+using Rig = ConsoleTestRig;
 
 const QDateTime kNow(QDate(2026, 12, 6), QTime(12, 0));
 const QDate kToday(2026, 12, 6);
 
-QStringList listedCodes(const MainWindowController &w)
-{
-    QStringList codes;
-    for (int row = 0; row < w.ibArrayController()->rowCount(); ++row) {
-        codes << w.arrangedEntryAt(row).value(kKeyCode).toString();
-    }
-    return codes;
-}
-
 int rowOf(const MainWindowController &w, const QString &code)
 {
-    return int(listedCodes(w).indexOf(code));
+    return int(Rig::listedCodes(w).indexOf(code));
 }
 
 class RoomDelegate : public MainWindowDelegate
@@ -67,24 +55,16 @@ class TestMainWindowController : public QObject
 private slots:
     void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
     void listsFoldersWithInfoFilesOnly();
-    void unparsableInfoFileListedWithoutCode();
-    void codeStatusFromDelegate();
     void sortOrders_data();
     void sortOrders();
-    void countsArriveOnMainThread();
-    void doubleClickRefusedUntilCounted();
-    void startMessageCarriesPopupIndex_data();
-    void startMessageCarriesPopupIndex();
+    void nothingStartsUntilCounted();
     void displayPopup_data();
     void displayPopup();
     void statusForAnotherDisplayStillUpdatesCodeStatus();
-    void selectionShowsPhotosInBrowser();
     void scanRefusedWhileOneRuns();
     void watcherRescanFromAnotherThread();
     void demoSlides();
-    void reassignmentNeedsPhotos();
-    void versionField_data();
-    void versionField();
+    void selectionDrivesBrowserAndReassignment();
     void centresOnOperatorScreen();
 };
 
@@ -94,47 +74,32 @@ void TestMainWindowController::listsFoldersWithInfoFilesOnly()
     const QString day = rig.dayFolder(kToday);
     rig.makeCode(day, u"A"_s, 2, QByteArray()); // no info file
     rig.makeCode(day, u"B"_s, 2);
+    rig.makeCode(day, u"C"_s, 1);
     rig.makeCode(day, u".hidden"_s, 2);
-    TestSupport::writeFile(QDir(day).filePath(u"C.xml"_s), "<data/>"); // a file
-    auto w = rig.makeWindow();
-    QCOMPARE(listedCodes(*w), QStringList{u"B"_s});
-    const QVariantMap entry = w->arrangedEntryAt(0);
+    rig.makeCode(day, u"BROKEN"_s, 1, QByteArray("<data><code>BROKEN</code"));
+    TestSupport::writeFile(QDir(day).filePath(u"D.xml"_s), "<data/>"); // a file
+    RoomDelegate delegate;
+    auto w = rig.makeWindow(&delegate);
+    QStringList listed = Rig::listedCodes(*w);
+    listed.sort();
+    QCOMPARE(listed, (QStringList{QString(), u"B"_s, u"C"_s}));
+    const QVariantMap entry = w->arrangedEntryAt(rowOf(*w, u"B"_s));
     QCOMPARE(entry.value(kEntryPathToXmlInfoFile).toString(), QDir(day).filePath(u"B/B.xml"_s));
     QCOMPARE(entry.value(kEntryCodeInfo).toMap().value(kKeyName).toString(), u"Party B"_s);
     QVERIFY(!entry.value(kEntryCodeInfo).toMap().contains(kEntryQty));
-    QCOMPARE(entry.value(kKeyCodeStatus).toString(), u"B"_s);
     QCOMPARE(entry.value(kEntryContentModDate).typeId(), QMetaType::QDateTime);
     QCOMPARE(rig.store().stringForKey(kPrefPathToAlternateDateFolder), QString());
-}
-
-void TestMainWindowController::unparsableInfoFileListedWithoutCode()
-{
-    ConsoleTestRig rig(kNow);
-    const QString day = rig.dayFolder(kToday);
-    rig.makeCode(day, u"BROKEN"_s, 1, QByteArray("<data><code>BROKEN</code"));
-    auto w = rig.makeWindow();
-    QCOMPARE(w->codeList()->rowCount(), 1);
-    const QVariantMap entry = w->codeList()->entryAt(0);
-    QVERIFY(!entry.contains(kKeyCode));
-    QVERIFY(!entry.contains(kKeyCodeStatus));
-    QCOMPARE(entry.value(kEntryQty).toString(), kQtyNotCounted);
-    QTRY_COMPARE(w->codeList()->entryAt(0).value(kEntryQty).toString(), u"1"_s);
+    // The status names the room a code plays in.
+    QCOMPARE(entry.value(kKeyCodeStatus).toString(), u"B (Garden Room)"_s);
+    QCOMPARE(w->arrangedEntryAt(rowOf(*w, u"C"_s)).value(kKeyCodeStatus).toString(), u"C"_s);
+    // An unreadable info file: listed and counted, without code or status.
+    const int broken = rowOf(*w, QString());
+    QVERIFY(!w->arrangedEntryAt(broken).contains(kKeyCode));
+    QVERIFY(!w->arrangedEntryAt(broken).contains(kKeyCodeStatus));
+    QTRY_COMPARE(w->arrangedEntryAt(broken).value(kEntryQty).toString(), u"1"_s);
     // Selecting it shows nothing rather than the whole day folder.
-    w->ibCustomerTableView()->selectRow(0);
+    w->ibCustomerTableView()->selectRow(broken);
     QVERIFY(!w->ibPlayButton()->isEnabled());
-}
-
-void TestMainWindowController::codeStatusFromDelegate()
-{
-    ConsoleTestRig rig(kNow);
-    const QString day = rig.dayFolder(kToday);
-    rig.makeCode(day, u"A"_s, 1);
-    rig.makeCode(day, u"B"_s, 1);
-    RoomDelegate delegate;
-    auto w = rig.makeWindow(&delegate);
-    QCOMPARE(w->arrangedEntryAt(rowOf(*w, u"A"_s)).value(kKeyCodeStatus).toString(), u"A"_s);
-    QCOMPARE(w->arrangedEntryAt(rowOf(*w, u"B"_s)).value(kKeyCodeStatus).toString(),
-             u"B (Garden Room)"_s);
 }
 
 void TestMainWindowController::sortOrders_data()
@@ -142,9 +107,9 @@ void TestMainWindowController::sortOrders_data()
     QTest::addColumn<int>("tag");
     QTest::addColumn<QStringList>("expected");
     // Made in the order Z, A, M; modified A newest, then Z, then M.
-    QTest::newRow("2: modified, newest first") << 2 << codes("A,Z,M");
-    QTest::newRow("3: created, newest first") << 3 << codes("M,A,Z");
-    QTest::newRow("7: code ascending") << 7 << codes("A,M,Z");
+    QTest::newRow("2: modified, newest first") << 2 << Rig::codes("A,Z,M");
+    QTest::newRow("3: created, newest first") << 3 << Rig::codes("M,A,Z");
+    QTest::newRow("7: code ascending") << 7 << Rig::codes("A,M,Z");
 }
 
 void TestMainWindowController::sortOrders()
@@ -169,14 +134,14 @@ void TestMainWindowController::sortOrders()
     QVERIFY(TestHarness::setModified(m, base.addSecs(-300)));
     rig.store().setInteger(tag, kPrefSortListTag);
     auto w = rig.makeWindow();
-    QCOMPARE(listedCodes(*w), expected);
+    QCOMPARE(Rig::listedCodes(*w), expected);
     // Changing the order later re-sorts the same list.
     rig.store().setInteger(tag == 7 ? 2 : 7, kPrefSortListTag);
     w->doClickOnChangeSortMethod();
-    QCOMPARE(listedCodes(*w), tag == 7 ? codes("A,Z,M") : codes("A,M,Z"));
+    QCOMPARE(Rig::listedCodes(*w), tag == 7 ? Rig::codes("A,Z,M") : Rig::codes("A,M,Z"));
 }
 
-void TestMainWindowController::countsArriveOnMainThread()
+void TestMainWindowController::nothingStartsUntilCounted()
 {
     ConsoleTestRig rig(kNow);
     const QString day = rig.dayFolder(kToday);
@@ -188,68 +153,24 @@ void TestMainWindowController::countsArriveOnMainThread()
     rig.makeCode(day, u"E"_s, 0);
     auto w = rig.makeWindow();
     QSignalSpy complete(w.get(), &MainWindowController::photoCountsComplete);
-    // Nothing is counted before the main loop runs again.
+    // Nothing is counted before the main loop runs again, and nothing starts.
     QCOMPARE(w->codeList()->uncountedCount(), 2);
+    QCOMPARE(w->arrangedEntryAt(0).value(kEntryQty).toString(), kQtyNotCounted);
     QVERIFY(w->countingLabel()->text().contains(u"Counting"_s));
+    w->doDoubleClickOnTableView(rowOf(*w, u"B"_s));
+    QVERIFY(rig.posted(kSlideShowParamChanged).isEmpty());
     QVERIFY(complete.wait(5000));
     QCOMPARE(w->arrangedEntryAt(rowOf(*w, u"B"_s)).value(kEntryQty).toString(), u"7"_s);
     QCOMPARE(w->arrangedEntryAt(rowOf(*w, u"E"_s)).value(kEntryQty).toString(), u"0"_s);
     QVERIFY(!w->countingLabel()->text().contains(u"Counting"_s));
-}
-
-void TestMainWindowController::doubleClickRefusedUntilCounted()
-{
-    ConsoleTestRig rig(kNow);
-    const QString day = rig.dayFolder(kToday);
-    rig.makeCode(day, u"B"_s, 3);
-    rig.makeCode(day, u"E"_s, 0);
-    auto w = rig.makeWindow();
-    QCOMPARE(w->arrangedEntryAt(0).value(kEntryQty).toString(), kQtyNotCounted);
-    w->doDoubleClickOnTableView(rowOf(*w, u"B"_s));
-    QVERIFY(rig.posted(kSlideShowParamChanged).isEmpty());
-    QTRY_COMPARE(w->codeList()->uncountedCount(), 0);
+    // No photos, or nothing selected and nothing clicked: nothing starts.
     w->doDoubleClickOnTableView(rowOf(*w, u"E"_s));
     QVERIFY(rig.posted(kSlideShowParamChanged).isEmpty());
     w->doDoubleClickOnTableView(rowOf(*w, u"B"_s));
     QCOMPARE(rig.posted(kSlideShowParamChanged).size(), 1);
-    // Nothing selected and nothing clicked: nothing starts.
     w->ibCustomerTableView()->clearSelection();
     w->doDoubleClickOnTableView();
     QCOMPARE(rig.posted(kSlideShowParamChanged).size(), 1);
-}
-
-void TestMainWindowController::startMessageCarriesPopupIndex_data()
-{
-    QTest::addColumn<int>("screens");
-    QTest::addColumn<int>("picked");
-    QTest::addColumn<int>("expected");
-    QTest::newRow("one screen") << 1 << -1 << 0;
-    QTest::newRow("four screens, default") << 4 << -1 << 1;
-    QTest::newRow("four screens, third display picked") << 4 << 3 << 3;
-}
-
-void TestMainWindowController::startMessageCarriesPopupIndex()
-{
-    QFETCH(int, screens);
-    QFETCH(int, picked);
-    QFETCH(int, expected);
-    ConsoleTestRig rig(kNow);
-    rig.screens = screens;
-    const QString b = rig.makeCode(rig.dayFolder(kToday), u"B"_s, 2);
-    auto w = rig.makeWindow();
-    QTRY_COMPARE(w->codeList()->uncountedCount(), 0);
-    if (picked >= 0) {
-        w->ibPopupButton()->setCurrentIndex(picked);
-        w->doSetupDisplayPopup(w->ibPopupButton());
-        QCOMPARE(
-            rig.posted(kRequestSlideShowStatus).constLast().userInfo.value(kKeyScreenIndex).toInt(),
-            picked);
-    }
-    w->doDoubleClickOnTableView(0);
-    const QList<Notification> starts = rig.posted(kSlideShowParamChanged);
-    QCOMPARE(starts.size(), 1);
-    QCOMPARE(starts[0].userInfo.value(kKeyScreenIndex).toInt(), expected);
-    QCOMPARE(starts[0].userInfo.value(kKeySourcePath).toString(), b);
 }
 
 void TestMainWindowController::displayPopup_data()
@@ -257,10 +178,13 @@ void TestMainWindowController::displayPopup_data()
     QTest::addColumn<int>("screens");
     QTest::addColumn<QStringList>("titles");
     QTest::addColumn<QList<bool>>("enabled");
-    QTest::addColumn<int>("selected");
-    QTest::newRow("one") << 1 << codes("Display #1") << QList<bool>{true} << 0;
-    QTest::newRow("four") << 4 << codes("Display #1,2. Garden,Display #3,Display #4")
-                          << QList<bool>{false, true, true, true} << 1;
+    QTest::addColumn<int>("picked");
+    QTest::addColumn<int>("started");
+    const QStringList four = Rig::codes("Display #1,2. Garden,Display #3,Display #4");
+    const QList<bool> firstOff{false, true, true, true};
+    QTest::newRow("one") << 1 << Rig::codes("Display #1") << QList<bool>{true} << -1 << 0;
+    QTest::newRow("four, default") << 4 << four << firstOff << -1 << 1;
+    QTest::newRow("four, third display picked") << 4 << four << firstOff << 3 << 3;
 }
 
 void TestMainWindowController::displayPopup()
@@ -268,10 +192,12 @@ void TestMainWindowController::displayPopup()
     QFETCH(int, screens);
     QFETCH(QStringList, titles);
     QFETCH(QList<bool>, enabled);
-    QFETCH(int, selected);
+    QFETCH(int, picked);
+    QFETCH(int, started);
     ConsoleTestRig rig(kNow);
     rig.screens = screens;
     rig.store().setObject(u"Garden"_s, u"prefNameOfDisplay2"_s);
+    const QString b = rig.makeCode(rig.dayFolder(kToday), u"B"_s, 2);
     auto w = rig.makeWindow();
     QComboBox *popup = w->ibPopupButton();
     auto *model = qobject_cast<QStandardItemModel *>(popup->model());
@@ -285,7 +211,21 @@ void TestMainWindowController::displayPopup()
         QCOMPARE(entry.value(kKeyScreenIndex).toInt(), i);
         QCOMPARE(entry.value(kKeyEnableItem).toBool(), bool(enabled[i]));
     }
-    QCOMPARE(popup->currentIndex(), selected);
+    QCOMPARE(popup->currentIndex(), screens == 1 ? 0 : 1);
+    if (picked >= 0) {
+        popup->setCurrentIndex(picked);
+        w->doSetupDisplayPopup(popup);
+        QCOMPARE(
+            rig.posted(kRequestSlideShowStatus).constLast().userInfo.value(kKeyScreenIndex).toInt(),
+            picked);
+    }
+    // A start goes to the display the pop-up shows.
+    QTRY_COMPARE(w->codeList()->uncountedCount(), 0);
+    w->doDoubleClickOnTableView(0);
+    const QList<Notification> starts = rig.posted(kSlideShowParamChanged);
+    QCOMPARE(starts.size(), 1);
+    QCOMPARE(starts[0].userInfo.value(kKeyScreenIndex).toInt(), started);
+    QCOMPARE(starts[0].userInfo.value(kKeySourcePath).toString(), b);
     // A screen unplugged: the pop-up follows and the chooser is told.
     rig.screens = 1;
     rig.center().postNotificationName(kApplicationDidChangeScreenParameters);
@@ -324,28 +264,6 @@ void TestMainWindowController::statusForAnotherDisplayStillUpdatesCodeStatus()
     // No screen index: no display.
     rig.center().postNotificationName(kSlideShowStatus, QVariant(), {{kKeyMesg, u"x"_s}});
     QCOMPARE(w->ibSlideShowStatusTextField()->text(), kMesgSlideShowRunning);
-}
-
-void TestMainWindowController::selectionShowsPhotosInBrowser()
-{
-    ConsoleTestRig rig(kNow);
-    const QString day = rig.dayFolder(kToday);
-    rig.makeCode(day, u"A"_s, 0);
-    rig.makeCode(day, u"B"_s, 4);
-    auto w = rig.makeWindow();
-    MyImageBrowserViewController *browser = w->fImageBrowserViewController();
-    QVERIFY(browser);
-    w->ibCustomerTableView()->selectRow(rowOf(*w, u"B"_s));
-    QCOMPARE(w->fLastSelectedCode(), u"B"_s);
-    QTRY_COMPARE(browser->images().size(), 4);
-    QVERIFY(w->ibPlayButton()->isEnabled());
-    QVERIFY(w->ibReassingnButton()->isEnabled());
-    w->ibCustomerTableView()->selectRow(rowOf(*w, u"A"_s));
-    QTRY_VERIFY(!w->ibPlayButton()->isEnabled());
-    QTRY_COMPARE(browser->images().size(), 0);
-    w->ibCustomerTableView()->clearSelection();
-    QCOMPARE(w->fLastSelectedCode(), kPleaseSelectFromAbove);
-    QVERIFY(!w->ibReassingnButton()->isEnabled());
 }
 
 void TestMainWindowController::scanRefusedWhileOneRuns()
@@ -392,7 +310,7 @@ void TestMainWindowController::watcherRescanFromAnotherThread()
                                           {{kKeyWatchPath, rig.root()}});
     }).join();
     QVERIFY(shown.wait(5000));
-    QCOMPARE(listedCodes(*w), (codes("B,C")));
+    QCOMPARE(Rig::listedCodes(*w), (Rig::codes("B,C")));
     QTRY_COMPARE(w->codeList()->uncountedCount(), 0);
     // A rescan clears the selection but leaves what the operator was looking at.
     QVERIFY(!w->ibCustomerTableView()->selectionModel()->hasSelection());
@@ -409,12 +327,12 @@ void TestMainWindowController::demoSlides()
     QDir().mkpath(demo);
     rig.store().setObject(demo, kPrefDemoSlidesPath);
     auto w = rig.makeWindow();
+    // Demo slides start only while the code list has the focus.
     w->show();
     w->activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(w.get()));
     w->ibCustomerTableView()->setFocus();
     QTRY_VERIFY(w->ibCustomerTableView()->hasFocus());
-
     TestSupport::writeFile(QDir(demo).filePath(u"notes.txt"_s), "x");
     TestSupport::writeFile(QDir(demo).filePath(u".hidden.jpg"_s), "x");
     w->doDemoSlides();
@@ -434,7 +352,7 @@ void TestMainWindowController::demoSlides()
     QCOMPARE(starts[0].userInfo.value(kKeySourcePath).toString(), demo);
 }
 
-void TestMainWindowController::reassignmentNeedsPhotos()
+void TestMainWindowController::selectionDrivesBrowserAndReassignment()
 {
     ConsoleTestRig rig(kNow);
     const QString day = rig.dayFolder(kToday);
@@ -444,16 +362,12 @@ void TestMainWindowController::reassignmentNeedsPhotos()
     QVariantMap opened;
     w->setReassignSheetOpener(
         [&opened](MainWindowController *, const QVariantMap &p) { opened = p; });
-    w->ibCustomerTableView()->selectRow(rowOf(*w, u"A"_s));
-    QTRY_COMPARE(w->fLastSelectedCode(), u"A"_s);
-    w->doChangeCode();
-    QCOMPARE(rig.alerts.size(), 1);
-    QCOMPARE(rig.alerts[0].title, u"Please Select a Code that has at least one image..."_s);
-    QCOMPARE(rig.alerts[0].text, u"There is no image for this code = A"_s);
-    QVERIFY(opened.isEmpty());
-
+    MyImageBrowserViewController *browser = w->fImageBrowserViewController();
     w->ibCustomerTableView()->selectRow(rowOf(*w, u"B"_s));
-    QTRY_COMPARE(w->fImageBrowserViewController()->images().size(), 2);
+    QCOMPARE(w->fLastSelectedCode(), u"B"_s);
+    QTRY_COMPARE(browser->images().size(), 2);
+    QVERIFY(w->ibPlayButton()->isEnabled());
+    QVERIFY(w->ibReassingnButton()->isEnabled());
     w->doChangeCode();
     QCOMPARE(opened.value(kReassignParamOldCode).toString(), u"B"_s);
     QCOMPARE(opened.value(kReassignParamImagesList).toStringList().size(), 2);
@@ -468,24 +382,20 @@ void TestMainWindowController::reassignmentNeedsPhotos()
     w->sheetDidEnd(kReassignReturnMoved);
     QCOMPARE(w->codeList()->rowCount(), 3);
     QCOMPARE(w->selectedRow(), row);
-}
 
-void TestMainWindowController::versionField_data()
-{
-    QTest::addColumn<QVariantMap>("info");
-    QTest::addColumn<QString>("expected");
-    // The short version, as the bundle gives it, is read through the field below.
-    QTest::newRow("get-info string")
-        << QVariantMap{{kInfoCFBundleGetInfoString, u"Ovra 2"_s}, {kInfoDTXcode, u"X"_s}}
-        << u"Ovra 2 [xc-X sdk-]"_s;
-    QTest::newRow("nothing") << QVariantMap{} << u"Unknown Version [xc- sdk-]"_s;
-}
-
-void TestMainWindowController::versionField()
-{
-    QFETCH(QVariantMap, info);
-    QFETCH(QString, expected);
-    QCOMPARE(MainWindowController::versionFieldText(info), expected);
+    // A code without photos: nothing to play, nothing to re-assign.
+    opened.clear();
+    w->ibCustomerTableView()->selectRow(rowOf(*w, u"A"_s));
+    QTRY_VERIFY(!w->ibPlayButton()->isEnabled());
+    QTRY_COMPARE(browser->images().size(), 0);
+    w->doChangeCode();
+    QCOMPARE(rig.alerts.size(), 1);
+    QCOMPARE(rig.alerts[0].title, u"Please Select a Code that has at least one image..."_s);
+    QCOMPARE(rig.alerts[0].text, u"There is no image for this code = A"_s);
+    QVERIFY(opened.isEmpty());
+    w->ibCustomerTableView()->clearSelection();
+    QCOMPARE(w->fLastSelectedCode(), kPleaseSelectFromAbove);
+    QVERIFY(!w->ibReassingnButton()->isEnabled());
 }
 
 void TestMainWindowController::centresOnOperatorScreen()

@@ -71,15 +71,12 @@ private slots:
 
     void candidateRule_data();
     void candidateRule();
-    void popupDisablesTheOldCodeAndListsCodes();
-    void placeholderNeverEnablesAssign();
-    void undoReturnsPhotosToTheEndOfBrowser1();
+    void assignNeedsAnotherCodeAndPhotos();
     void alertsKeepTheSheetOpen_data();
     void alertsKeepTheSheetOpen();
-    void cancelMovesNothing();
+    void cancelOrCloseMovesNothing();
     void confirmedMoveSkipsACollision();
     void confirmedMoveWithNothingMovedStillEndsAsMoved();
-    void otherButtonEndsWithoutMoving();
 
 private:
     std::unique_ptr<ReAssignCodeWindowController> makeSheet(const QString &oldCode, int photos = 5);
@@ -211,9 +208,9 @@ void TestReAssignCodeWindowController::candidateRule()
     QCOMPARE(fromGiven, placeholderSource == u"given"_s);
 }
 
-void TestReAssignCodeWindowController::popupDisablesTheOldCodeAndListsCodes()
+void TestReAssignCodeWindowController::assignNeedsAnotherCodeAndPhotos()
 {
-    auto sheet = makeSheet(u"abc"_s, 1);
+    auto sheet = makeSheet(u"abc"_s, 5);
     QComboBox *popup = sheet->ibPopupButton();
     QCOMPARE(popup->count(), 3);
     QCOMPARE(popup->itemText(0), u"abc"_s);
@@ -224,33 +221,22 @@ void TestReAssignCodeWindowController::popupDisablesTheOldCodeAndListsCodes()
     QVERIFY(!items->item(0)->isEnabled());
     QVERIFY(items->item(1)->isEnabled());
     QCOMPARE(sheet->fSelectedInfo().value(kKeyName).toString(), kReassignPlaceholderName);
-}
-
-void TestReAssignCodeWindowController::placeholderNeverEnablesAssign()
-{
-    auto sheet = makeSheet(u"abc"_s, 3);
     QVERIFY(!sheet->ibAssignButton()->isEnabled());
     sheet->ibClickedOnPopup(2);
     QVERIFY(!sheet->ibAssignButton()->isEnabled()); // nothing to move yet
-    dragToBrowser2(*sheet, {u"p1.jpg"_s});
-    QCOMPARE(sheet->fValue2(), u"1"_s);
+    dragToBrowser2(*sheet, {u"p4.jpg"_s, u"p1.jpg"_s, u"p2.jpg"_s});
+    QCOMPARE(namesIn(sheet->fImageBrowserViewController()),
+             (QStringList{u"p3.jpg"_s, u"p5.jpg"_s}));
+    QCOMPARE(sheet->fValue1(), u"2"_s);
+    QCOMPARE(sheet->fValue2(), u"3"_s);
     QVERIFY(sheet->ibAssignButton()->isEnabled());
     sheet->ibClickedOnPopup(0);
     QVERIFY(!sheet->ibAssignButton()->isEnabled());
     sheet->ibClickedOnPopup(1);
     QVERIFY(sheet->ibAssignButton()->isEnabled());
     QCOMPARE(sheet->fSelectedInfo().value(kKeyCode).toString(), u"MNO"_s);
-}
 
-void TestReAssignCodeWindowController::undoReturnsPhotosToTheEndOfBrowser1()
-{
-    auto sheet = makeSheet(u"abc"_s, 5);
-    dragToBrowser2(*sheet, {u"p4.jpg"_s, u"p1.jpg"_s, u"p2.jpg"_s});
-    QCOMPARE(namesIn(sheet->fImageBrowserViewController()),
-             (QStringList{u"p3.jpg"_s, u"p5.jpg"_s}));
-    QCOMPARE(sheet->fValue1(), u"2"_s);
-    QCOMPARE(sheet->fValue2(), u"3"_s);
-
+    // Undo puts the photos back at the end of the first browser.
     sheet->ibRevertButton()->click();
     QCOMPARE(namesIn(sheet->fImageBrowserViewController()),
              (QStringList{u"p3.jpg"_s, u"p5.jpg"_s, u"p4.jpg"_s, u"p1.jpg"_s, u"p2.jpg"_s}));
@@ -300,7 +286,7 @@ void TestReAssignCodeWindowController::alertsKeepTheSheetOpen()
     QCOMPARE(QDir(fDay + u"/abc"_s).entryList(QDir::Files).size(), 3);
 }
 
-void TestReAssignCodeWindowController::cancelMovesNothing()
+void TestReAssignCodeWindowController::cancelOrCloseMovesNothing()
 {
     auto sheet = makeSheet(u"abc"_s, 2);
     sheet->ibClickedOnPopup(2);
@@ -316,6 +302,12 @@ void TestReAssignCodeWindowController::cancelMovesNothing()
                             "party\n\t\t [abc]\nTO\nNew Code: Zed party\n\t\t [XYZ]\n\n"));
     QCOMPARE(finished.size(), 0);
     QVERIFY(QFileInfo::exists(fDay + u"/abc/p2.jpg"_s));
+    // The other button ends the sheet without asking or moving.
+    sheet->ibCloseButton()->click();
+    QCOMPARE(finished.size(), 1);
+    QCOMPARE(finished.first().first().toInt(), kReassignReturnStopped);
+    QCOMPARE(fQuestions.size(), 1);
+    QCOMPARE(QDir(fDay + u"/abc"_s).entryList(QDir::Files).size(), 2);
     QVERIFY(QDir(fRecords).isEmpty());
 }
 
@@ -370,19 +362,6 @@ void TestReAssignCodeWindowController::confirmedMoveWithNothingMovedStillEndsAsM
     QCOMPARE(finished.first().first().toInt(), kReassignReturnMoved);
     QVERIFY(QFileInfo::exists(fDay + u"/abc/p1.jpg"_s));
     QVERIFY(QDir(fRecords).isEmpty());
-}
-
-void TestReAssignCodeWindowController::otherButtonEndsWithoutMoving()
-{
-    auto sheet = makeSheet(u"abc"_s, 2);
-    sheet->ibClickedOnPopup(1);
-    dragToBrowser2(*sheet, {u"p1.jpg"_s});
-    QSignalSpy finished(sheet.get(), &QDialog::finished);
-    sheet->ibCloseButton()->click();
-    QCOMPARE(finished.size(), 1);
-    QCOMPARE(finished.first().first().toInt(), kReassignReturnStopped);
-    QVERIFY(fQuestions.isEmpty());
-    QCOMPARE(QDir(fDay + u"/abc"_s).entryList(QDir::Files).size(), 2);
 }
 
 QTEST_MAIN(TestReAssignCodeWindowController)
