@@ -18,6 +18,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
@@ -136,38 +137,31 @@ private slots:
             ended.push_back(std::make_unique<QSignalSpy>(display, &Display::slideShowEnded));
             missing.push_back(std::make_unique<QSignalSpy>(display, &Display::photosMissing));
         }
-        const auto sizes = [](const Spies &spies) {
-            std::vector<qsizetype> counts;
+        const auto clear = [](const Spies &spies) {
             for (const auto &spy : spies) {
-                counts.push_back(spy->size());
+                spy->clear();
             }
-            return counts;
         };
-        // Waits until every room's spy has grown past its count in `from`.
-        const auto grew = [](const Spies &spies, const std::vector<qsizetype> &from) {
-            for (size_t i = 0; i < spies.size(); ++i) {
-                if (spies[i]->size() <= from[i]) {
-                    return false;
-                }
-            }
-            return true;
+        const auto allSeen = [](const Spies &spies) {
+            return std::all_of(spies.cbegin(), spies.cend(),
+                               [](const auto &spy) { return !spy->isEmpty(); });
         };
         const QString store = dir_->filePath(u"store"_s);
         qsizetype mark = 0;
-        std::vector<qsizetype> endedBefore = sizes(ended);
         QStringList photos;
         for (const QString &step : std::as_const(script)) {
+            // "ended" waits for an end after the step before it.
+            if (step != u"ended"_s) {
+                clear(ended);
+            }
             if (step == u"start"_s) {
-                endedBefore = sizes(ended);
                 displays_.at(1)->startSequence();
             } else if (step == u"ended"_s) {
-                QTRY_VERIFY_WITH_TIMEOUT(grew(ended, endedBefore), 20000);
-                endedBefore = sizes(ended);
+                QTRY_VERIFY_WITH_TIMEOUT(allSeen(ended), 20000);
             } else if (step == u"shown"_s || step == u"missing"_s) {
                 const Spies &spies = step == u"shown"_s ? shown : missing;
-                const std::vector<qsizetype> before = sizes(spies);
-                QTRY_VERIFY_WITH_TIMEOUT(grew(spies, before), 20000);
-                endedBefore = sizes(ended);
+                clear(spies);
+                QTRY_VERIFY_WITH_TIMEOUT(allSeen(spies), 20000);
             } else if (step == u"vanish"_s || step == u"return"_s) {
                 const bool away = step == u"vanish"_s;
                 for (const QString &folder : std::as_const(photos)) {
@@ -183,7 +177,6 @@ private slots:
             } else if (step == u"mark"_s) {
                 mark = statuses_.size();
             } else if (step == u"toggle"_s) {
-                endedBefore = sizes(ended);
                 NotificationCenter::defaultCenter()->postNotificationName(
                     kSlideShowToggleShow, QVariant(), {{kKeyScreenIndex, 1}});
             } else if (step == u"assign photos"_s || step == u"scan again"_s) {
@@ -194,10 +187,8 @@ private slots:
                     assign(room, photos.at(room - 1));
                 }
             } else if (step == u"assign empty"_s) {
-                endedBefore = sizes(ended);
                 assign(1, makeFolder(u"E%1"_s.arg(statuses_.size()), 0));
             } else if (step == u"remove"_s) {
-                endedBefore = sizes(ended);
                 QVERIFY(QDir(photos.first()).removeRecursively());
             } else if (step == u"movie"_s) {
                 store_->setBool(true, u"prefDoPlayMovie2"_s);
@@ -212,8 +203,8 @@ private slots:
                 QVERIFY(!display->isSuspended());
                 // Nothing was deleted meanwhile.
                 QCOMPARE(QDir(photos.at(room - 1)).entryList(QDir::Files).size(), 3);
-                const qsizetype before = shown.at(room - 1)->size();
-                QTRY_VERIFY_WITH_TIMEOUT(shown.at(room - 1)->size() > before + 1, 20000);
+                shown.at(room - 1)->clear();
+                QTRY_VERIFY_WITH_TIMEOUT(shown.at(room - 1)->size() >= 2, 20000);
             } else if (state == u"movie"_s) {
                 QTRY_VERIFY(display->isMoviePlaying());
                 QVERIFY(display->zoomedInView()->isHidden());
@@ -272,11 +263,6 @@ private slots:
         QCOMPARE(room->window()->geometry(), virtualScreensOf(this)->monitorGeometry(1));
         // The room's window takes the keys from the start.
         QTRY_VERIFY(room->window()->isActiveWindow());
-        // A hidden display does not identify itself.
-        QSignalSpy identified(main, &Display::identifyEnded);
-        main->identify();
-        QVERIFY(!main->identifyWindow()->isVisible());
-        QCOMPARE(identified.size(), 0);
         assign(0, makeFolder(u"M1"_s, 2));
         assign(1, makeFolder(u"M2"_s, 2));
         // Both auto-start; only the room plays.
