@@ -1,5 +1,4 @@
-// Guards the display window's background pattern (where it is looked for, in
-// which order, the parent application's account), its drag and its screen.
+// Guards the display window's background pattern (search order, parent account) and its drag.
 #include "StderrCapture.h"
 #include "TestSupport.h"
 
@@ -225,17 +224,6 @@ private slots:
                  QPoint(5, -300));
         QCOMPARE(borderlessWindow::constrainedOrigin(QPoint(5, 40), QRect(0, 0, 1920, 1080)),
                  QPoint(5, 40));
-    }
-
-    void coversItsScreen()
-    {
-        borderlessWindow window(QRect(10, 10, 100, 100), sources());
-        QScreen *screen = QGuiApplication::screens().constLast();
-        window.coverScreen(screen);
-        QVERIFY(QTest::qWaitForWindowExposed(&window));
-        QTRY_COMPARE(window.geometry(), screen->geometry());
-        QVERIFY(window.isFullScreen());
-        QCOMPARE(window.screen(), screen);
     }
 
 private:

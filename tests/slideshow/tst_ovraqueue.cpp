@@ -1,5 +1,4 @@
-// Guards the display's photo queue: order, duplicates in any case, invalid
-// photos, a reset during a fill, and filling while a display takes photos.
+// Guards the photo queue: order, duplicates, invalid photos, resets and fills beside takes.
 #include "slideshow/OvraQueue.h"
 
 #include "TestSupport.h"

@@ -1,5 +1,4 @@
-// Guards the photo-order numbers: sequential, odd and even runs, and random
-// draws computed in single precision as the display expects.
+// Guards the photo-order numbers: sequential, odd and even runs, single-precision draws.
 #include "slideshow/randomNumberGenerator.h"
 
 #include "StderrCapture.h"

@@ -1,5 +1,4 @@
-// Guards the sheet that sends a code to a display: its fields, the main
-// screen locked while rooms exist, and what each button posts.
+// Guards the sheet sending a code to a display: its fields, the locked main screen, its buttons.
 #include "platform/NotificationCenter.h"
 #include "shell/CommonHeader.h"
 #include "slideshow/SelectDisplayWindowController.h"

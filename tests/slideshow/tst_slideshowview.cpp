@@ -1,5 +1,4 @@
-// Guards the photo view: aspect fit, transition names, and the frames every
-// transition family draws (software, and read back from OpenGL).
+// Guards the photo view: aspect fit, transition names, frames of every transition family.
 #include "StderrCapture.h"
 
 #include "shell/CommonHeader.h"

@@ -1,5 +1,4 @@
-// Guards the zoomed-in photo: a click asks to close it, it fills its window
-// and paints the photo scaled within it.
+// Guards the zoomed-in photo: closing on a click, filling its window, painting the photo.
 #include "platform/NotificationCenter.h"
 #include "shell/CommonHeader.h"
 #include "slideshow/zoomedInNSImageView.h"
