@@ -124,9 +124,10 @@ private slots:
         QTest::addColumn<bool>("known");
         QTest::newRow("none, mixed case")
             << u"nO TRANSITION eFFECT"_s << int(TransitionKind::None) << true;
+        // The other names are caught by the read-back of every transition below.
+        QTest::newRow("fade") << kTransitionFade << int(TransitionKind::Fade) << true;
         QTest::newRow("ripple") << kTransitionRipple << int(TransitionKind::Ripple) << true;
-        // Filter and animation names are exact; every other name is known
-        // through the read-back of each transition below.
+        // Filter and animation names are exact.
         QTest::newRow("Fade") << u"Fade"_s << int(TransitionKind::Fade) << false;
         QTest::newRow("ciripple") << u"cirippletransition"_s << int(TransitionKind::Fade) << false;
         QTest::newRow("unknown") << u"CIZoomBlur"_s << int(TransitionKind::Fade) << false;
