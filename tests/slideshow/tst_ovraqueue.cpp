@@ -1,3 +1,4 @@
+// Guards the photo queue: order, duplicates, invalid photos, resets and fills beside takes.
 #include "slideshow/OvraQueue.h"
 
 #include "TestSupport.h"
@@ -15,15 +16,6 @@ namespace {
 bool acceptAll(const QString &)
 {
     return true;
-}
-
-QStringList numberedPaths(int count)
-{
-    QStringList paths;
-    for (int i = 0; i < count; ++i) {
-        paths.append(u"/photos/P%1.jpg"_s.arg(i, 5, 10, QLatin1Char('0')));
-    }
-    return paths;
 }
 
 } // namespace
@@ -161,7 +153,10 @@ private slots:
 
     void concurrentFillAndTake()
     {
-        const QStringList paths = numberedPaths(3000);
+        QStringList paths;
+        for (int i = 0; i < 3000; ++i) {
+            paths.append(u"/photos/P%1.jpg"_s.arg(i));
+        }
         const QSet<QString> known(paths.cbegin(), paths.cend());
         OvraQueue queue(acceptAll);
         std::atomic<bool> filling{true};

@@ -1,3 +1,4 @@
+// Guards the photo-order numbers: sequential, odd and even runs, single-precision draws.
 #include "slideshow/randomNumberGenerator.h"
 
 #include "StderrCapture.h"
@@ -133,12 +134,10 @@ private slots:
         QTest::addColumn<int>("draw");
         QTest::addColumn<qint32>("expected");
 
-        QTest::newRow("half") << 0 << 9 << (1 << 30) << 5;
         // (float)(2^30 - 1) is 2^30: 5, where double arithmetic would give 4.
         QTest::newRow("rounds up to half") << 0 << 9 << (1 << 30) - 1 << 5;
-        // RAND_MAX rounds to 2^31, u = 1: maximum + 1, which falls back to 0.
-        QTest::newRow("RAND_MAX") << 0 << 5 << RAND_MAX << 0;
-        // Draws from 2147483584 on round to 2^31 as well (5 in double).
+        // Draws from 2147483584 on round to 2^31 (5 in double), u = 1: maximum
+        // + 1, which falls back to 0.
         QTest::newRow("rounds to one") << 0 << 5 << 2147483584 << 0;
         QTest::newRow("rounds below one") << 0 << 5 << 2147483583 << 5;
         // u = 11744051 * 2^-24 is just below 0.7; 10 * u = 6.99999988 rounds to

@@ -1,3 +1,4 @@
+// Guards the sheet sending a code to a display: its fields, the locked main screen, its buttons.
 #include "platform/NotificationCenter.h"
 #include "shell/CommonHeader.h"
 #include "slideshow/SelectDisplayWindowController.h"
@@ -39,7 +40,7 @@ private slots:
         QVERIFY(seen_.isEmpty());
     }
 
-    void fillsFieldsAndLocksMainScreen()
+    void fillsFieldsLocksMainScreenAndPostsTheChoice()
     {
         SelectDisplayWindowController chooser(nullptr, &center_);
         child<QLineEdit>(chooser, "ibTextField3")->setText(QStringLiteral("stale@example.org"));
@@ -56,7 +57,15 @@ private slots:
         QVERIFY(model);
         QVERIFY(!model->item(0)->isEnabled());
         QVERIFY(model->item(1)->isEnabled());
-        chooser.ibCancelButton();
+        // Accepting posts the chosen display and the code's folder.
+        popup->setCurrentIndex(2);
+        QTest::mouseClick(child<QPushButton>(chooser, "ibAcceptButton"), Qt::LeftButton);
+        QVERIFY(!chooser.isVisible());
+        QCOMPARE(seen_.size(), 1);
+        QCOMPARE(seen_.first().name, kSlideShowParamChanged);
+        QCOMPARE(seen_.first().userInfo.value(kKeyScreenIndex).toInt(), 2);
+        QCOMPARE(seen_.first().userInfo.value(kKeySourcePath).toString(),
+                 QStringLiteral("/photos/2026-12-06/A123"));
     }
 
     void oneDisplayStaysSelectable()
@@ -72,20 +81,6 @@ private slots:
         chooser.ibAcceptButton();
         QCOMPARE(seen_.size(), 1);
         QCOMPARE(seen_.first().userInfo.value(kKeyScreenIndex).toInt(), 0);
-    }
-
-    void acceptPostsChosenDisplay()
-    {
-        SelectDisplayWindowController chooser(nullptr, &center_);
-        chooser.showDialogWithParam(param());
-        child<QComboBox>(chooser, "ibPopupButton")->setCurrentIndex(2);
-        QTest::mouseClick(child<QPushButton>(chooser, "ibAcceptButton"), Qt::LeftButton);
-        QVERIFY(!chooser.isVisible());
-        QCOMPARE(seen_.size(), 1);
-        QCOMPARE(seen_.first().name, kSlideShowParamChanged);
-        QCOMPARE(seen_.first().userInfo.value(kKeyScreenIndex).toInt(), 2);
-        QCOMPARE(seen_.first().userInfo.value(kKeySourcePath).toString(),
-                 QStringLiteral("/photos/2026-12-06/A123"));
     }
 
     void cancelPostsNothing()

@@ -1,29 +1,35 @@
+// Guards the displays on their monitors: run states, store vanishing under four rooms, queues.
+#include "TestHarness.h"
+#include "TestSupport.h"
 #include "VirtualScreens.h"
 #include "platform/NotificationCenter.h"
 #include "platform/Preferences.h"
 #include "shell/CommonHeader.h"
+#include "slideshow/SlideshowView.h"
 #include "slideshow/slideShowWindowController.h"
 #include "slideshow/zoomedInNSImageView.h"
 
 #include <QDir>
-#include <QImageWriter>
 #include <QLabel>
 #include <QProcess>
-#include <QScreen>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
 #include <memory>
 #include <vector>
 
 using namespace Qt::StringLiterals;
 
-// The display controllers on real (virtual) monitors: four, or two when
-// OVRA_TEST_MONITORS=2 (the four-monitor run starts that one as a child).
+// The operator's monitor and four rooms; the main screen's own cases run again
+// as a child on one or two monitors (OVRA_TEST_MONITORS).
 static int monitors()
 {
-    return qEnvironmentVariableIntValue("OVRA_TEST_MONITORS") == 2 ? 2 : 4;
+    const int count = qEnvironmentVariableIntValue("OVRA_TEST_MONITORS");
+    return count > 0 ? count : 5;
 }
 
 class TestSlideShowDisplays : public QObject
@@ -33,14 +39,13 @@ private slots:
     void initTestCase()
     {
         QStandardPaths::setTestModeEnabled(true);
-        QVERIFY(virtualScreensOf(this));
         QCOMPARE(QGuiApplication::screens().size(), monitors());
     }
     void init()
     {
         store_ = std::make_unique<Preferences>(QString());
         Preferences::setStandardUserDefaults(store_.get());
-        for (int n = 1; n <= 4; ++n) {
+        for (int n = 1; n <= 5; ++n) {
             store_->setBool(true, u"prefDoSlideShow%1"_s.arg(n));
             store_->setFloat(0.02f, u"prefSlideShowDelay%1"_s.arg(n));
         }
@@ -58,95 +63,131 @@ private slots:
         Preferences::setStandardUserDefaults(nullptr);
         store_.reset();
     }
-    // Each row is a script of events for display 1 followed by the state it must
-    // be in and the run-state texts posted after the "mark" step.
+
+    // Each row is a script of events for the first `rooms` room displays, the
+    // state each must be in, and the run-state texts posted after "mark".
     void stateTable_data()
     {
+        QTest::addColumn<int>("rooms");
         QTest::addColumn<QStringList>("script");
         QTest::addColumn<QString>("state");
         QTest::addColumn<QStringList>("posted");
-        const QString running = u"<Slide Show is Running...>"_s;
-        const QString notRunning = u"<Slide Show is NOT Running...>"_s;
+        const QString running = kMesgSlideShowRunning;
+        const QString notRunning = kMesgSlideShowNotRunning;
         QTest::newRow("idle: start finds nothing queued")
-            << QStringList{u"mark"_s, u"start"_s, u"ended"_s} << u"suspended"_s
+            << 1 << QStringList{u"mark"_s, u"start"_s, u"ended"_s} << u"suspended"_s
             << QStringList{notRunning};
         QTest::newRow("suspended: resume with nothing queued suspends again")
-            << QStringList{u"start"_s, u"ended"_s, u"mark"_s, u"toggle"_s, u"ended"_s}
+            << 1 << QStringList{u"start"_s, u"ended"_s, u"mark"_s, u"toggle"_s, u"ended"_s}
             << u"suspended"_s << QStringList{running, notRunning};
         QTest::newRow("suspended: folder without photos changes nothing")
-            << QStringList{u"start"_s, u"ended"_s, u"mark"_s, u"assign empty"_s} << u"suspended"_s
-            << QStringList{};
+            << 1 << QStringList{u"start"_s, u"ended"_s, u"mark"_s, u"assign empty"_s}
+            << u"suspended"_s << QStringList{};
         QTest::newRow("searching: photos found start playing")
-            << QStringList{u"start"_s, u"ended"_s, u"mark"_s, u"assign photos"_s, u"shown"_s}
+            << 1 << QStringList{u"start"_s, u"ended"_s, u"mark"_s, u"assign photos"_s, u"shown"_s}
             << u"playing"_s << QStringList{running};
         QTest::newRow("playing: folder vanishes halts")
-            << QStringList{u"assign photos"_s, u"shown"_s, u"mark"_s, u"remove"_s, u"ended"_s}
+            << 1 << QStringList{u"assign photos"_s, u"shown"_s, u"mark"_s, u"remove"_s, u"ended"_s}
             << u"halted"_s << QStringList{};
-        QTest::newRow("playing: photos vanish and come back, running throughout")
-            << QStringList{u"assign photos"_s, u"shown"_s,   u"mark"_s,   u"vanish"_s,
-                           u"missing"_s,       u"missing"_s, u"return"_s, u"shown"_s}
-            << u"playing"_s << QStringList{};
         QTest::newRow("halted: toggle suspends")
-            << QStringList{u"assign photos"_s, u"shown"_s, u"remove"_s,
-                           u"ended"_s,         u"mark"_s,  u"toggle"_s}
+            << 1 << QStringList{u"assign photos"_s, u"shown"_s, u"remove"_s,
+                                u"ended"_s,         u"mark"_s,  u"toggle"_s}
             << u"suspended"_s << QStringList{notRunning};
         QTest::newRow("playing: new folder without photos empties and suspends")
+            << 1
             << QStringList{u"assign photos"_s, u"shown"_s, u"mark"_s, u"assign empty"_s, u"ended"_s}
             << u"suspended"_s << QStringList{notRunning};
         QTest::newRow("playing: toggle suspends, toggle resumes")
-            << QStringList{u"assign photos"_s, u"shown"_s,  u"mark"_s, u"toggle"_s,
-                           u"ended"_s,         u"toggle"_s, u"shown"_s}
+            << 1 << QStringList{u"assign photos"_s, u"shown"_s,  u"mark"_s, u"toggle"_s,
+                                u"ended"_s,         u"toggle"_s, u"shown"_s}
             << u"playing"_s << QStringList{notRunning, running};
         QTest::newRow("movie: first movie, then nothing shows")
-            << QStringList{u"movie"_s, u"mark"_s, u"start"_s} << u"movie"_s << QStringList{};
+            << 1 << QStringList{u"movie"_s, u"mark"_s, u"start"_s} << u"movie"_s << QStringList{};
+        // The photo store unmounted (its root renamed away) under four rooms.
+        QTest::newRow("four rooms: store unmounted halts, a code scanned meanwhile plays nothing")
+            << 4 << QStringList{u"assign photos"_s, u"shown"_s, u"mark"_s,
+                                u"unmount"_s,       u"ended"_s, u"scan again"_s}
+            << u"halted"_s << QStringList{};
+        QTest::newRow("four rooms: store back, nothing lost, the code scanned again plays")
+            << 4 << QStringList{u"assign photos"_s, u"shown"_s, u"unmount"_s,    u"ended"_s,
+                                u"mark"_s,          u"mount"_s, u"scan again"_s, u"shown"_s}
+            << u"playing"_s << QStringList{running};
+        // A working folder refilled on a full disk: looked at again each delay.
+        QTest::newRow("four rooms: photos vanish and come back, running throughout")
+            << 4 << QStringList{u"assign photos"_s, u"shown"_s,   u"mark"_s,   u"vanish"_s,
+                                u"missing"_s,       u"missing"_s, u"return"_s, u"shown"_s}
+            << u"playing"_s << QStringList{};
     }
     void stateTable()
     {
+        QFETCH(int, rooms);
         QFETCH(QStringList, script);
         QFETCH(QString, state);
         QFETCH(QStringList, posted);
-        makeDisplays(2);
-        slideShowWindowController *display = displays_.at(1).get();
-        QSignalSpy shown(display, &slideShowWindowController::slideShown);
-        QSignalSpy ended(display, &slideShowWindowController::slideShowEnded);
-        QSignalSpy missing(display, &slideShowWindowController::photosMissing);
+        makeDisplays(rooms + 1);
+        using Spies = std::vector<std::unique_ptr<QSignalSpy>>;
+        Spies shown;
+        Spies ended;
+        Spies missing;
+        for (int room = 1; room <= rooms; ++room) {
+            const auto *display = displays_.at(room).get();
+            shown.push_back(std::make_unique<QSignalSpy>(display, &Display::slideShown));
+            ended.push_back(std::make_unique<QSignalSpy>(display, &Display::slideShowEnded));
+            missing.push_back(std::make_unique<QSignalSpy>(display, &Display::photosMissing));
+        }
+        const auto clear = [](const Spies &spies) {
+            for (const auto &spy : spies) {
+                spy->clear();
+            }
+        };
+        const auto allSeen = [](const Spies &spies) {
+            return std::all_of(spies.cbegin(), spies.cend(),
+                               [](const auto &spy) { return !spy->isEmpty(); });
+        };
+        const QString store = dir_->filePath(u"store"_s);
         qsizetype mark = 0;
-        qsizetype endedBefore = 0;
-        QString photos;
+        QStringList photos;
         for (const QString &step : std::as_const(script)) {
+            // "ended" waits for an end after the step before it.
+            if (step != u"ended"_s) {
+                clear(ended);
+            }
             if (step == u"start"_s) {
-                endedBefore = ended.size();
-                display->startSequence();
+                displays_.at(1)->startSequence();
             } else if (step == u"ended"_s) {
-                QTRY_VERIFY_WITH_TIMEOUT(ended.size() > endedBefore, 10000);
-                endedBefore = ended.size();
-            } else if (step == u"shown"_s) {
-                const qsizetype before = shown.size();
-                QTRY_VERIFY_WITH_TIMEOUT(shown.size() > before, 10000);
-                endedBefore = ended.size();
-            } else if (step == u"missing"_s) {
-                const qsizetype before = missing.size();
-                QTRY_VERIFY_WITH_TIMEOUT(missing.size() > before, 10000);
+                QTRY_VERIFY_WITH_TIMEOUT(allSeen(ended), 20000);
+            } else if (step == u"shown"_s || step == u"missing"_s) {
+                const Spies &spies = step == u"shown"_s ? shown : missing;
+                clear(spies);
+                QTRY_VERIFY_WITH_TIMEOUT(allSeen(spies), 20000);
             } else if (step == u"vanish"_s || step == u"return"_s) {
                 const bool away = step == u"vanish"_s;
-                for (const QString &name : QDir(photos).entryList(QDir::Files)) {
-                    QVERIFY(QDir(photos).rename(name, away ? name + u".gone"_s : name.chopped(5)));
+                for (const QString &folder : std::as_const(photos)) {
+                    for (const QString &name : QDir(folder).entryList(QDir::Files)) {
+                        QVERIFY(
+                            QDir(folder).rename(name, away ? name + u".gone"_s : name.chopped(5)));
+                    }
                 }
+            } else if (step == u"unmount"_s || step == u"mount"_s) {
+                const QString away = store + u".unmounted"_s;
+                QVERIFY(step == u"unmount"_s ? QDir().rename(store, away)
+                                             : QDir().rename(away, store));
             } else if (step == u"mark"_s) {
                 mark = statuses_.size();
             } else if (step == u"toggle"_s) {
-                endedBefore = ended.size();
                 NotificationCenter::defaultCenter()->postNotificationName(
                     kSlideShowToggleShow, QVariant(), {{kKeyScreenIndex, 1}});
-            } else if (step == u"assign photos"_s) {
-                photos = makeFolder(u"P%1"_s.arg(statuses_.size()), 3);
-                assign(1, photos);
+            } else if (step == u"assign photos"_s || step == u"scan again"_s) {
+                for (int room = 1; room <= rooms; ++room) {
+                    if (step == u"assign photos"_s) {
+                        photos << makeFolder(u"store/P%1-%2"_s.arg(statuses_.size()).arg(room), 3);
+                    }
+                    assign(room, photos.at(room - 1));
+                }
             } else if (step == u"assign empty"_s) {
-                endedBefore = ended.size();
                 assign(1, makeFolder(u"E%1"_s.arg(statuses_.size()), 0));
             } else if (step == u"remove"_s) {
-                endedBefore = ended.size();
-                QVERIFY(QDir(photos).removeRecursively());
+                QVERIFY(QDir(photos.first()).removeRecursively());
             } else if (step == u"movie"_s) {
                 store_->setBool(true, u"prefDoPlayMovie2"_s);
                 store_->setBool(true, u"prefPlayMovieFirst2"_s);
@@ -154,62 +195,278 @@ private slots:
                 QFAIL(qPrintable(step));
             }
         }
-        if (state == u"playing"_s) {
-            QVERIFY(!display->isSuspended());
-            const qsizetype before = shown.size();
-            QTRY_VERIFY_WITH_TIMEOUT(shown.size() > before + 1, 10000);
-        } else if (state == u"movie"_s) {
-            QTRY_VERIFY(display->isMoviePlaying());
-            QVERIFY(display->zoomedInView()->isHidden());
-            QVERIFY(!display->isInsideLoop());
-        } else {
-            QCOMPARE(display->isSuspended(), state == u"suspended"_s);
-            // No step runs or is requested.
-            QTRY_VERIFY(!display->isInsideLoop());
+        for (int room = 1; room <= rooms; ++room) {
+            Display *display = displays_.at(room).get();
+            if (state == u"playing"_s) {
+                QVERIFY(!display->isSuspended());
+                // Nothing was deleted meanwhile.
+                QCOMPARE(QDir(photos.at(room - 1)).entryList(QDir::Files).size(), 3);
+                shown.at(room - 1)->clear();
+                QTRY_VERIFY_WITH_TIMEOUT(shown.at(room - 1)->size() >= 2, 20000);
+            } else if (state == u"movie"_s) {
+                QTRY_VERIFY(display->isMoviePlaying());
+                QVERIFY(display->zoomedInView()->isHidden());
+                QVERIFY(!display->isInsideLoop());
+            } else {
+                QCOMPARE(display->isSuspended(), state == u"suspended"_s);
+                // No step runs or is requested.
+                QTRY_VERIFY(!display->isInsideLoop());
+            }
+            QCOMPARE(runStatesOf(room, mark), posted);
         }
-        QCOMPARE(runStatesOf(1, mark), posted);
     }
 
-    void mainScreenNeverPlaysBesideOneRoom()
+    void mainScreen_data()
     {
-        if (monitors() != 2) {
+        QTest::addColumn<int>("screens");
+        QTest::newRow("alone, plays in a resizable window") << 1;
+        QTest::newRow("beside a room, hidden and never plays") << 2;
+    }
+    void mainScreen()
+    {
+        QFETCH(int, screens);
+        if (monitors() != screens) {
             QProcess child;
             QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-            env.insert(u"OVRA_TEST_MONITORS"_s, u"2"_s);
+            env.insert(u"OVRA_TEST_MONITORS"_s, QString::number(screens));
             child.setProcessEnvironment(env);
             child.setProcessChannelMode(QProcess::ForwardedChannels);
             child.start(QCoreApplication::applicationFilePath(),
-                        {u"mainScreenNeverPlaysBesideOneRoom"_s});
+                        {u"mainScreen:"_s + QLatin1String(QTest::currentDataTag())});
             QVERIFY(child.waitForFinished(120000));
             QCOMPARE(child.exitCode(), 0);
             return;
         }
-        VirtualScreens *screens = virtualScreensOf(this);
-        makeDisplays(2);
-        QSignalSpy mainShown(displays_.at(0).get(), &slideShowWindowController::slideShown);
-        QSignalSpy roomShown(displays_.at(1).get(), &slideShowWindowController::slideShown);
-        QVERIFY(!displays_.at(0)->window()->isVisible());
-        QVERIFY(QTest::qWaitForWindowExposed(displays_.at(1)->window()));
-        QCOMPARE(displays_.at(1)->window()->geometry(), screens->monitorGeometry(1));
+        makeDisplays(screens);
+        Display *main = displays_.at(0).get();
+        QSignalSpy mainShown(main, &Display::slideShown);
+        if (screens == 1) {
+            QWidget *window = main->window();
+            QVERIFY(window->isVisible());
+            // Frameless at the normal level, resizable; the photo views follow.
+            QVERIFY(window->windowFlags().testFlag(Qt::FramelessWindowHint));
+            QVERIFY(!window->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+            QVERIFY(window->minimumSize() != window->maximumSize());
+            window->resize(window->size() / 2);
+            QTRY_COMPARE(main->slideView()->size(), window->size());
+            QTRY_COMPARE(main->zoomedInView()->size(), window->size());
+            assign(0, makeFolder(u"M0"_s, 2));
+            QTRY_VERIFY_WITH_TIMEOUT(mainShown.size() >= 2, 10000);
+            return;
+        }
+        Display *room = displays_.at(1).get();
+        QSignalSpy roomShown(room, &Display::slideShown);
+        QVERIFY(!main->window()->isVisible());
+        QVERIFY(QTest::qWaitForWindowExposed(room->window()));
+        QCOMPARE(room->window()->geometry(), virtualScreensOf(this)->monitorGeometry(1));
+        QVERIFY(room->window()->isFullScreen());
         // The room's window takes the keys from the start.
-        QTRY_VERIFY(displays_.at(1)->window()->isActiveWindow());
+        QTRY_VERIFY(room->window()->isActiveWindow());
         assign(0, makeFolder(u"M1"_s, 2));
         assign(1, makeFolder(u"M2"_s, 2));
         // Both auto-start; only the room plays.
         QTRY_VERIFY_WITH_TIMEOUT(roomShown.size() >= 3, 10000);
         QCOMPARE(runStatesOf(0), QStringList{kMesgSlideShowRunning});
-        QVERIFY(!displays_.at(0)->isInsideLoop());
+        QVERIFY(!main->isInsideLoop());
         QCOMPARE(mainShown.size(), 0);
+    }
+
+    // A code assigned to a room is posted, stored and played; the same folder
+    // again keeps the queue, a folder that does not exist keeps the old one.
+    void assignedCodeIsPostedStoredAndPlayed()
+    {
+        makeDisplays(2);
+        Display *display = displays_.at(1).get();
+        QCOMPARE(store_->integerForKey(u"prefNSScreenIndex2"_s), 2);
+        QSignalSpy shown(display, &Display::slideShown);
+        const QString folder = makeFolder(u"A100"_s, 3);
+        assign(1, folder);
+        QList<QVariantMap> codes = statuses(kKeyCode);
+        QCOMPARE(codes.size(), 1);
+        QCOMPARE(codes.first().value(kKeyCode).toString(), u"A100"_s);
+        // No room name stored: the missing name shows as such.
+        QCOMPARE(codes.first().value(kKeyCodeStatus).toString(),
+                 u"A100 (%1)"_s.arg(kMissingObjectText));
+        QVERIFY(codes.first().value(kKeyScreenIsPlaying).toBool());
+        QCOMPARE(codes.first().value(kKeyScreenIndex).toInt(), 1);
+        QCOMPARE(store_->stringForKey(u"prefSlideShowPath2"_s), folder);
+        QVERIFY(store_->boolForKey(u"prefSlideShowPathAliasDataIsValid2"_s));
+        QVERIFY(!store_->dataForKey(u"prefSlideShowPathAliasData2"_s).isEmpty());
+        QTRY_VERIFY_WITH_TIMEOUT(shown.size() >= 2, 10000);
+        const QString caption = display->captionField()->text();
+        QVERIFY(caption.startsWith(u"IMG_"_s) && !caption.contains(u"overlay"_s));
+
+        // The same folder again: the old code stops, the new one names the room.
+        store_->setObject(u"Room B"_s, u"prefNameOfDisplay2"_s);
+        statuses_.clear();
+        assign(1, folder);
+        QVERIFY(display->queue().curIndex() >= 0);
+        QCOMPARE(display->queue().entries().size(), 3);
+        codes = statuses(kKeyCode);
+        QCOMPARE(codes.size(), 2);
+        QCOMPARE(codes.at(0).value(kKeyCodeStatus).toString(), u"A100"_s);
+        QVERIFY(!codes.at(0).value(kKeyScreenIsPlaying).toBool());
+        QCOMPARE(codes.at(1).value(kKeyCodeStatus).toString(), u"A100 (Room B)"_s);
+        // In other letters too.
+        const qint64 position = display->queue().curIndex();
+        assign(1, dir_->filePath(u"a100"_s));
+        QCOMPARE(display->queue().curIndex(), position);
+        // A toggle for another display is not for this one.
+        NotificationCenter::defaultCenter()->postNotificationName(kSlideShowToggleShow, QVariant(),
+                                                                  {{kKeyScreenIndex, 2}});
+        QVERIFY(!display->isSuspended());
+        // Suspended, the room shows no photo.
+        NotificationCenter::defaultCenter()->postNotificationName(kSlideShowToggleShow, QVariant(),
+                                                                  {{kKeyScreenIndex, 1}});
+        QTRY_VERIFY(!display->isInsideLoop());
+        QVERIFY(display->zoomedInView()->image().isNull());
+        // A folder that does not exist keeps the old one.
+        assign(1, dir_->filePath(u"missing"_s));
+        QCOMPARE(display->sourcePath(), folder);
+    }
+
+    void newFolderResetsTheQueue()
+    {
+        makeDisplays(2);
+        Display *display = displays_.at(1).get();
+        QSignalSpy shown(display, &Display::slideShown);
+        assign(1, makeFolder(u"D400"_s, 3));
+        QTRY_VERIFY_WITH_TIMEOUT(shown.size() >= 1, 10000);
+        const QString second = makeFolder(u"D401"_s, 2);
+        assign(1, second);
+        QVERIFY(display->queue().entries().size() <= 2);
+        QTRY_COMPARE_WITH_TIMEOUT(display->queue().entries().size(), 2, 10000);
+        const qsizetype seen = shown.size();
+        QTRY_VERIFY_WITH_TIMEOUT(shown.size() > seen + 1, 10000);
+        QVERIFY(shown.last().first().toString().startsWith(second));
+    }
+
+    void deletedAndBrokenPhotosAreSkipped()
+    {
+        makeDisplays(2);
+        Display *display = displays_.at(1).get();
+        QSignalSpy shown(display, &Display::slideShown);
+        assign(1, makeFolder(u"E500"_s, 4));
+        QTRY_VERIFY_WITH_TIMEOUT(shown.size() >= 1, 10000);
+        const QStringList entries = display->queue().entries();
+        QCOMPARE(entries.size(), 4);
+        // Deleted, overwritten with junk, and half copied over again.
+        QVERIFY(QFile::remove(entries.at(0)));
+        QVERIFY(TestSupport::writeFile(entries.at(1), "not a photo"));
+        QFile half(entries.at(2));
+        QVERIFY(half.open(QIODevice::ReadWrite) && half.resize(half.size() / 2));
+        half.close();
+        const qsizetype seen = shown.size();
+        QTRY_VERIFY_WITH_TIMEOUT(shown.size() >= seen + 3, 10000);
+        for (qsizetype i = seen + 1; i < shown.size(); ++i) {
+            QCOMPARE(shown.at(i).first().toString(), entries.at(3));
+        }
+    }
+
+    void replacedPhotoIsNotShownFromTheLookAhead()
+    {
+        // Held back at the auto start, so that only the look-ahead decodes.
+        store_->setBool(false, u"prefDoSlideShow2"_s);
+        store_->setObject(kTransitionModeNone, kPrefUseTransitionMode);
+        makeDisplays(2);
+        Display *display = displays_.at(1).get();
+        const QString photo = dir_->filePath(u"K900/IMG_0001.jpg"_s);
+        QVERIFY(writePadded(photo, Qt::red));
+        assign(1, QFileInfo(photo).path());
+        QTRY_VERIFY_WITH_TIMEOUT(!statuses(kKeyMesg).isEmpty(), 10000);
+        // The next customer's photo of the same name and size.
+        QVERIFY(writePadded(photo + u".new"_s, Qt::blue));
+        QCOMPARE(std::rename(qPrintable(photo + u".new"_s), qPrintable(photo)), 0);
+        store_->setBool(true, u"prefDoSlideShow2"_s);
+        QImage image; // the first one shown
+        connect(display, &Display::slideShown, display,
+                [&] { image = image.isNull() ? display->zoomedInView()->image() : image; });
+        display->startSlideShow();
+        QTRY_VERIFY_WITH_TIMEOUT(!image.isNull(), 10000);
+        QVERIFY2(TestHarness::near(image.pixel(image.rect().center()), Qt::blue),
+                 "the look-ahead of the replaced photo was shown");
+    }
+
+    void requestStatus_data()
+    {
+        QTest::addColumn<QVariantMap>("userInfo");
+        QTest::addColumn<int>("expected");
+        QTest::newRow("all") << QVariantMap{{kKeyScreenIndex, -1}} << 3;
+        QTest::newRow("one") << QVariantMap{{kKeyScreenIndex, 2}} << 1;
+        QTest::newRow("no index") << QVariantMap{{kKeyCode, u"x"_s}} << 0;
+    }
+    void requestStatus()
+    {
+        QFETCH(QVariantMap, userInfo);
+        QFETCH(int, expected);
+        makeDisplays(3);
+        NotificationCenter::defaultCenter()->postNotificationName(kRequestSlideShowStatus,
+                                                                  QVariant(), userInfo);
+        QCOMPARE(statuses(kKeyMesg).size(), expected);
+        for (const QVariantMap &status : statuses(kKeyMesg)) {
+            QCOMPARE(status.value(kKeyMesg).toString(), kMesgSlideShowRunning);
+        }
+    }
+
+    void randomModeUsesTheDrawnStyle()
+    {
+        const QStringList styles{kNoTransitionEffect, kTransitionFade, kTransitionMoveIn,
+                                 kTransitionPush, kTransitionReveal};
+        store_->setObject(styles, kPrefAvailTransitionStyles);
+        store_->setObject(kTransitionModeRandom, kPrefUseTransitionMode);
+        store_->setObject(kTransitionFade, kPrefTransitionStyle);
+        makeDisplays(2);
+        Display *display = displays_.at(1).get();
+        QCOMPARE(display->transitionStyle(), kTransitionFade);
+        // A draw of 5, the chooser's maximum, picks the last style.
+        display->setRandomSource([] { return static_cast<int>(RAND_MAX / 12.0 * 11.0); });
+        QSignalSpy shown(display, &Display::slideShown);
+        assign(1, makeFolder(u"H800"_s, 2));
+        QTRY_VERIFY_WITH_TIMEOUT(shown.size() >= 1, 10000);
+        QCOMPARE(display->transitionStyle(), kTransitionReveal);
+        QVERIFY(display->slideView()->hasCurrentImage());
+        QVERIFY(!display->slideView()->isCurrentImageHidden());
+        // The drawn index stays within the styles, however many there are.
+        QCOMPARE(Display::transitionIndexForDraw(2, 5), 2);
+        QCOMPARE(Display::transitionIndexForDraw(-3, 5), 0);
+        QCOMPARE(Display::transitionIndexForDraw(3, 0), 0);
+    }
+
+    void captionOfAPath_data()
+    {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<QString>("caption");
+        QTest::newRow("overlay") << u"/a/IMG_1_overlay.jpg"_s << u"IMG_1"_s;
+        QTest::newRow("two dots") << u"/a/b.c.jpeg"_s << u"b.c"_s;
+        QTest::newRow("twice") << u"x_overlay_overlay.png"_s << u"x"_s;
+        QTest::newRow("no extension") << u"/a/plain"_s << u"plain"_s;
+    }
+    void captionOfAPath()
+    {
+        QFETCH(QString, path);
+        QFETCH(QString, caption);
+        QCOMPARE(Display::captionForPath(path), caption);
+    }
+
+    void testNotificationAdvancesEveryDisplay()
+    {
+        store_->setBool(false, u"prefDoSlideShow2"_s);
+        store_->setObject(kTransitionModeNone, kPrefUseTransitionMode);
+        makeDisplays(2);
+        Display *display = displays_.at(1).get();
+        assign(1, makeFolder(u"J900"_s, 2));
+        QTRY_COMPARE_WITH_TIMEOUT(display->queue().entries().size(), 2, 10000);
+        const qint64 before = display->queue().curIndex();
+        NotificationCenter::defaultCenter()->postNotificationName(kSlideShowToggleTest);
+        QVERIFY(display->queue().curIndex() != before);
+        QVERIFY(display->slideView()->hasCurrentImage());
     }
 
     void identifyCoversItsMonitorAndFlashes()
     {
-        if (!needsFourMonitors()) {
-            QSKIP("needs four monitors");
-        }
         store_->setInteger(2, kPrefIdentifyScreenInSeconds);
-        makeDisplays(4);
-        slideShowWindowController *display = displays_.at(2).get();
+        makeDisplays(monitors());
+        Display *display = displays_.at(2).get();
         QVERIFY(QTest::qWaitForWindowExposed(display->window()));
         QLabel *label = display->identifyLabel();
         int flashes = 0;
@@ -228,12 +485,12 @@ private slots:
             }
         } counter(&flashes, label);
         label->installEventFilter(&counter);
-        QSignalSpy ended(display, &slideShowWindowController::identifyEnded);
+        QSignalSpy ended(display, &Display::identifyEnded);
         display->identify();
         QVERIFY(display->identifyWindow()->isVisible());
         QCOMPARE(display->identifyWindow()->windowTitle(), kIdentifyWindowTitle);
         QCOMPARE(display->identifyWindow()->geometry(), virtualScreensOf(this)->monitorGeometry(2));
-        QCOMPARE(label->text(), u"SCREEN\n 3 of  4"_s);
+        QCOMPARE(label->text(), u"SCREEN\n 3 of  5"_s);
         QVERIFY(ended.wait(10000));
         QCOMPARE(flashes, 2);
         QVERIFY(!display->identifyWindow()->isVisible());
@@ -243,53 +500,67 @@ private slots:
         display->identify();
         QCOMPARE(ended.size(), 2);
         QVERIFY(!display->identifyWindow()->isVisible());
+        // The room's name, once given, is shown instead.
+        store_->setObject(u"Lobby"_s, u"prefNameOfDisplay3"_s);
+        QTRY_COMPARE(label->text(), u"Lobby"_s);
+        display->identify();
+        QCOMPARE(label->text(), u"Lobby"_s);
     }
 
     void unpluggedScreenHidesWindowShowRunsOn()
     {
-        if (!needsFourMonitors()) {
-            QSKIP("needs four monitors");
-        }
         VirtualScreens *screens = virtualScreensOf(this);
-        makeDisplays(4);
-        slideShowWindowController *display = displays_.at(3).get();
+        const int last = monitors() - 1;
+        makeDisplays(monitors());
+        Display *display = displays_.at(last).get();
         QVERIFY(QTest::qWaitForWindowExposed(display->window()));
-        QSignalSpy shown(display, &slideShowWindowController::slideShown);
-        assign(3, makeFolder(u"U1"_s, 3));
+        QSignalSpy shown(display, &Display::slideShown);
+        assign(last, makeFolder(u"U1"_s, 3));
         QTRY_VERIFY_WITH_TIMEOUT(shown.size() >= 1, 10000);
 
-        QVERIFY(screens->removeMonitor(3));
-        QTRY_COMPARE_WITH_TIMEOUT(QGuiApplication::screens().size(), 3, 10000);
+        QVERIFY(screens->removeMonitor(last));
+        QTRY_COMPARE_WITH_TIMEOUT(QGuiApplication::screens().size(), last, 10000);
         QTRY_VERIFY(!display->window()->isVisible());
         const qsizetype seen = shown.size();
         QTRY_VERIFY_WITH_TIMEOUT(shown.size() > seen + 2, 10000);
         QVERIFY(!display->isSuspended());
-        QVERIFY(displays_.at(2)->window()->isVisible());
+        QVERIFY(displays_.at(last - 1)->window()->isVisible());
 
-        QVERIFY(screens->addMonitor(3));
-        QTRY_COMPARE_WITH_TIMEOUT(QGuiApplication::screens().size(), 4, 10000);
+        QVERIFY(screens->addMonitor(last));
+        QTRY_COMPARE_WITH_TIMEOUT(QGuiApplication::screens().size(), monitors(), 10000);
         QTRY_VERIFY(display->window()->isVisible());
-        QTRY_COMPARE(display->window()->geometry(), screens->monitorGeometry(3));
+        QTRY_COMPARE(display->window()->geometry(), screens->monitorGeometry(last));
     }
 
 private:
+    using Display = slideShowWindowController;
+
     QString makeFolder(const QString &name, int photos)
     {
         const QString folder = dir_->filePath(name);
         QDir().mkpath(folder);
         for (int i = 0; i < photos; ++i) {
-            QImage image(640, 480, QImage::Format_RGB32);
-            image.fill(QColor::fromHsv(i * 50 % 360, 200, 220));
-            QImageWriter(u"%1/%2_%3.jpg"_s.arg(folder, name).arg(i)).write(image);
+            TestHarness::writeJpeg(u"%1/IMG_%2_overlay.jpg"_s.arg(folder).arg(i), QSize(320, 200),
+                                   QColor::fromHsv(i * 50 % 360, 200, 220));
         }
         return folder;
+    }
+
+    // A plain JPEG padded with zeros to a fixed size, whatever its colour.
+    static bool writePadded(const QString &path, const QColor &colour)
+    {
+        QImage image(320, 200, QImage::Format_RGB32);
+        image.fill(colour);
+        const QByteArray bytes = TestHarness::jpeg(image);
+        return bytes.size() <= 16384 &&
+               TestSupport::writeFile(path, bytes.leftJustified(16384, '\0'));
     }
 
     // One controller per screen, in the order of the screen list, as at launch.
     void makeDisplays(int count)
     {
         for (int i = 0; i < count; ++i) {
-            displays_.push_back(std::make_unique<slideShowWindowController>(i));
+            displays_.push_back(std::make_unique<Display>(i));
         }
     }
 
@@ -300,27 +571,35 @@ private:
             {{kKeyScreenIndex, index}, {kKeySourcePath, folder}});
     }
 
-    QStringList runStatesOf(int index, qsizetype from = 0) const;
-    bool needsFourMonitors() { return QGuiApplication::screens().size() >= 4; }
+    QList<QVariantMap> statuses(const QString &key) const
+    {
+        QList<QVariantMap> found;
+        for (const QVariantMap &status : statuses_) {
+            if (status.contains(key)) {
+                found << status;
+            }
+        }
+        return found;
+    }
+
+    QStringList runStatesOf(int index, qsizetype from = 0) const
+    {
+        QStringList texts;
+        for (qsizetype i = from; i < statuses_.size(); ++i) {
+            const QVariantMap &status = statuses_.at(i);
+            if (status.contains(kKeyMesg) && status.value(kKeyScreenIndex).toInt() == index) {
+                texts << status.value(kKeyMesg).toString();
+            }
+        }
+        return texts;
+    }
 
     std::unique_ptr<Preferences> store_;
     std::unique_ptr<QTemporaryDir> dir_;
-    std::vector<std::unique_ptr<slideShowWindowController>> displays_;
+    std::vector<std::unique_ptr<Display>> displays_;
     QObject observer_;
     QList<QVariantMap> statuses_;
 };
-
-QStringList TestSlideShowDisplays::runStatesOf(int index, qsizetype from) const
-{
-    QStringList texts;
-    for (qsizetype i = from; i < statuses_.size(); ++i) {
-        const QVariantMap &status = statuses_.at(i);
-        if (status.contains(kKeyMesg) && status.value(kKeyScreenIndex).toInt() == index) {
-            texts << status.value(kKeyMesg).toString();
-        }
-    }
-    return texts;
-}
 
 OVRA_TEST_MAIN_WITH_SCREENS(TestSlideShowDisplays, monitors())
 #include "tst_slideshowdisplays.moc"

@@ -1,3 +1,4 @@
+// Guards the zoomed-in photo: closing on a click, filling its window, painting the photo.
 #include "platform/NotificationCenter.h"
 #include "shell/CommonHeader.h"
 #include "slideshow/zoomedInNSImageView.h"
@@ -39,35 +40,22 @@ private slots:
         QCOMPARE(view->geometry(), QRect(0, 0, 640, 480));
     }
 
-    void scalesProportionally_data()
+    // The fit itself is tested with the other views' in tst_slideshowview.
+    void paintsTheImageScaledOnBlack()
     {
-        QTest::addColumn<QSize>("image");
-        QTest::addColumn<QRectF>("expected");
-        QTest::newRow("same proportions, enlarged") << QSize(40, 30) << QRectF(0, 0, 640, 480);
-        QTest::newRow("portrait") << QSize(300, 400) << QRectF(140, 0, 360, 480);
-        QTest::newRow("panorama, reduced") << QSize(3200, 800) << QRectF(0, 160, 640, 160);
-    }
-
-    void scalesProportionally()
-    {
-        QFETCH(QSize, image);
-        QFETCH(QRectF, expected);
         zoomedInNSImageView view;
         view.resize(640, 480);
         QPalette palette = view.palette();
         palette.setColor(QPalette::Window, Qt::black);
         view.setPalette(palette);
         view.setAutoFillBackground(true);
-        QImage picture(image, QImage::Format_RGB32);
+        QImage picture(300, 400, QImage::Format_RGB32);
         picture.fill(Qt::yellow);
         view.setImage(picture);
-        QCOMPARE(view.imageRect(), expected);
+        QCOMPARE(view.imageRect(), QRectF(140, 0, 360, 480));
         const QImage shown = view.grab().toImage();
-        const QPoint inside = expected.center().toPoint();
-        QCOMPARE(shown.pixelColor(inside), QColor(Qt::yellow));
-        if (expected.left() > 1) {
-            QCOMPARE(shown.pixelColor(1, inside.y()), QColor(Qt::black));
-        }
+        QCOMPARE(shown.pixelColor(320, 240), QColor(Qt::yellow));
+        QCOMPARE(shown.pixelColor(1, 240), QColor(Qt::black));
     }
 };
 
