@@ -74,13 +74,19 @@ bool OvraQueue::addToQueue(QStringList &array, const QString &withObject)
 
 void OvraQueue::addToQueueInThread(const QStringList &paths)
 {
-    const QString operation = QStringLiteral("addToQueueInThread");
     // Taken before waiting for another fill, so a reset meanwhile also counts.
-    quint64 generation = 0;
-    {
-        const std::lock_guard list(mListLock);
-        generation = mGeneration;
-    }
+    addToQueueInThread(paths, generation());
+}
+
+quint64 OvraQueue::generation() const
+{
+    const std::lock_guard list(mListLock);
+    return mGeneration;
+}
+
+void OvraQueue::addToQueueInThread(const QStringList &paths, quint64 generation)
+{
+    const QString operation = QStringLiteral("addToQueueInThread");
     const std::lock_guard adding(lock1);
     OvraLog(kLogQueueBefore.arg(kClassName, operation, describe(entries())));
     for (const QString &path : paths) {

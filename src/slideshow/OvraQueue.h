@@ -42,6 +42,10 @@ public:
     // Meant for its own thread: queues every acceptable image of paths, each in
     // front of the ones before it. Fills run one at a time.
     void addToQueueInThread(const QStringList &paths);
+    // The same for paths found while the list was at generation(): nothing is
+    // added once it was reset after that.
+    void addToQueueInThread(const QStringList &paths, quint64 generation);
+    quint64 generation() const;
 
     // Index of the entry taken last; -1 when nothing was taken since the reset.
     qint64 curIndex() const;

@@ -357,12 +357,15 @@ void slideShowWindowController::setupAndStartQuery()
 {
     if (queryStarted) {
         OvraLog(kLogAnotherInProgress.arg(who(), QStringLiteral("setupAndStartQuery")));
+        queryWanted_ = true;
         return;
     }
     if (fSourcePath.isEmpty() || !QFileInfo::exists(fSourcePath)) {
         return;
     }
     queryStarted = true;
+    queryWanted_ = false;
+    queryPath_ = fSourcePath;
     photoQuery->startSearchActionWithParam({{kKeySearchPath, fSourcePath},
                                             {kKeySearchKey, QStringList{kSearchKeyAll}},
                                             {kKeyDelegate, searchDelegateValue(this)}});
@@ -372,13 +375,21 @@ void slideShowWindowController::doneSearchOperation(OvraPhotoQueryController *qu
                                                     const QVariantMap &)
 {
     queryStarted = false;
-    const QStringList found = query ? query->response() : QStringList();
+    // Another customer's photos when the display moved to a new code meanwhile.
+    const bool stale = queryPath_.compare(fSourcePath, Qt::CaseInsensitive) != 0;
+    const QStringList found = query && !stale ? query->response() : QStringList();
+    if (queryWanted_ || stale) {
+        setupAndStartQuery();
+    }
     if (found.isEmpty()) {
         return;
     }
     ++fillsRunning_;
-    workers_.start(ThreadHandoff::handedOver([this, found, size = stepDecodeSize()] {
-        slideShowQueue.addToQueueInThread(found);
+    // The queue's generation now, not when a worker is free: a reset for the
+    // next code may come first.
+    const quint64 generation = slideShowQueue.generation();
+    workers_.start(ThreadHandoff::handedOver([this, found, generation, size = stepDecodeSize()] {
+        slideShowQueue.addToQueueInThread(found, generation);
         predecodeNext(size);
         const auto filled = [this] {
             --fillsRunning_;

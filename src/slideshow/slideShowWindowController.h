@@ -152,6 +152,11 @@ private:
     std::atomic<bool> doSuspendSlideShow{false};
     std::atomic<bool> isInsideSlideShowLoop{false};
     bool queryStarted = false;
+    // The folder the running search looks in, and whether another search was
+    // asked for meanwhile: a search for a folder the display has left must not
+    // fill its queue, and the one asked for must still run.
+    QString queryPath_;
+    bool queryWanted_ = false;
     bool moviePlayed_ = false;
     QString transitionStyle_;
 

@@ -339,6 +339,19 @@ private slots:
         const qsizetype seen = shown.size();
         QTRY_VERIFY_WITH_TIMEOUT(shown.size() > seen + 1, 10000);
         QVERIFY(shown.last().first().toString().startsWith(second));
+
+        // A code assigned while the last one is still being searched plays
+        // alone, once that search has ended.
+        const QString third = makeFolder(u"D402"_s, 3);
+        assign(1, makeFolder(u"D403"_s, 4));
+        assign(1, third);
+        const qsizetype before = shown.size();
+        QTRY_VERIFY_WITH_TIMEOUT(shown.size() > before + 3 && !display->isQueryStarted(), 20000);
+        for (const QString &entry :
+             display->queue().entries() + QStringList{shown.last().first().toString()}) {
+            QVERIFY2(entry.startsWith(third), qPrintable(entry));
+        }
+        QCOMPARE(display->queue().entries().size(), 3);
     }
 
     void deletedAndBrokenPhotosAreSkipped()
