@@ -1,4 +1,5 @@
 #include "E2eKiosk.h"
+#include "TestHarness.h"
 
 #include "platform/PropertyList.h"
 #include "support/PhotoStoreLayout.h"
@@ -62,15 +63,8 @@ bool writePhoto(const QString &path, const QColor &colour, const QSize &size,
            file.setFileTime(modified, QFileDevice::FileModificationTime);
 }
 
-bool near(QRgb pixel, const QColor &colour)
-{
-    constexpr int tolerance = 40;
-    return qAbs(qRed(pixel) - colour.red()) <= tolerance &&
-           qAbs(qGreen(pixel) - colour.green()) <= tolerance &&
-           qAbs(qBlue(pixel) - colour.blue()) <= tolerance;
-}
-
-bool showsPhotoCentred(const QImage &monitor, const QSize &photoSize, const QColor &colour)
+bool showsPhotoCentred(const QImage &monitor, const QSize &photoSize, const QColor &colour,
+                       int coveredAtBottom)
 {
     if (monitor.isNull()) {
         return false;
@@ -80,17 +74,17 @@ bool showsPhotoCentred(const QImage &monitor, const QSize &photoSize, const QCol
         QPoint((monitor.width() - fitted.width()) / 2, (monitor.height() - fitted.height()) / 2),
         fitted);
     const QList<QPoint> inside{frame.center(), frame.topLeft() + QPoint(12, 12),
-                               frame.bottomRight() - QPoint(12, 12),
+                               frame.bottomRight() - QPoint(12, 12 + coveredAtBottom),
                                frame.topRight() + QPoint(-12, 12)};
     for (const QPoint &p : inside) {
-        if (!near(monitor.pixel(p), colour)) {
+        if (!TestHarness::near(monitor.pixel(p), colour)) {
             return false;
         }
     }
     const QList<QPoint> beside{QPoint(frame.left() - 20, frame.center().y()),
                                QPoint(frame.right() + 20, frame.center().y())};
     for (const QPoint &p : beside) {
-        if (monitor.rect().contains(p) && near(monitor.pixel(p), colour)) {
+        if (monitor.rect().contains(p) && TestHarness::near(monitor.pixel(p), colour)) {
             return false;
         }
     }
@@ -267,22 +261,35 @@ QStringList E2eKiosk::visibleWindows() const
     return QString::fromLatin1(found).split(u'\n', Qt::SkipEmptyParts);
 }
 
-QRect E2eKiosk::windowGeometry(const QString &window) const
+bool E2eKiosk::windowInfo(const QString &window, QRect *rect, QString *parent, QString *root) const
 {
-    QByteArray shell;
-    if (window.isEmpty() ||
-        !run(u"xdotool"_s, {u"getwindowgeometry"_s, u"--shell"_s, window}, &shell)) {
-        return {};
+    QByteArray tree;
+    QByteArray place;
+    if (window.isEmpty() || !run(u"xwininfo"_s, {u"-tree"_s, u"-id"_s, window}, &tree) ||
+        !run(u"xwininfo"_s, {u"-id"_s, window}, &place)) {
+        return false;
     }
-    QMap<QByteArray, int> values;
-    for (const QByteArray &line : shell.split('\n')) {
-        const qsizetype eq = line.indexOf('=');
-        if (eq > 0) {
-            values.insert(line.left(eq), line.mid(eq + 1).toInt());
+    QMap<QByteArray, QByteArray> values;
+    for (const QByteArray &line : (tree + place).split('\n')) {
+        const qsizetype colon = line.indexOf(':');
+        if (colon > 0) {
+            values.insert(line.left(colon).trimmed(), line.mid(colon + 1).trimmed());
         }
     }
-    return QRect(values.value("X"), values.value("Y"), values.value("WIDTH"),
-                 values.value("HEIGHT"));
+    *rect = QRect(values.value("Absolute upper-left X").toInt(),
+                  values.value("Absolute upper-left Y").toInt(), values.value("Width").toInt(),
+                  values.value("Height").toInt());
+    *parent = QString::fromLatin1(values.value("Parent window id").split(' ').value(0));
+    *root = QString::fromLatin1(values.value("Root window id").split(' ').value(0));
+    return true;
+}
+
+QRect E2eKiosk::windowGeometry(const QString &window) const
+{
+    QRect rect;
+    QString parent;
+    QString root;
+    return windowInfo(window, &rect, &parent, &root) ? rect : QRect();
 }
 
 QString E2eKiosk::windowOnMonitor(int index) const
@@ -299,28 +306,6 @@ QString E2eKiosk::windowOnMonitor(int index) const
 
 QList<E2eKiosk::TopLevel> E2eKiosk::topLevels() const
 {
-    // xwininfo's answer: the window's place on the root, size and parent.
-    const auto info = [this](const QString &window, QRect *rect, QString *parent, QString *root) {
-        QByteArray tree;
-        QByteArray place;
-        if (!run(u"xwininfo"_s, {u"-tree"_s, u"-id"_s, window}, &tree) ||
-            !run(u"xwininfo"_s, {u"-id"_s, window}, &place)) {
-            return false;
-        }
-        QMap<QByteArray, QByteArray> values;
-        for (const QByteArray &line : (tree + place).split('\n')) {
-            const qsizetype colon = line.indexOf(':');
-            if (colon > 0) {
-                values.insert(line.left(colon).trimmed(), line.mid(colon + 1).trimmed());
-            }
-        }
-        *rect = QRect(values.value("Absolute upper-left X").toInt(),
-                      values.value("Absolute upper-left Y").toInt(), values.value("Width").toInt(),
-                      values.value("Height").toInt());
-        *parent = QString::fromLatin1(values.value("Parent window id").split(' ').value(0));
-        *root = QString::fromLatin1(values.value("Root window id").split(' ').value(0));
-        return true;
-    };
     QByteArray found;
     run(u"xdotool"_s,
         {u"search"_s, u"--onlyvisible"_s, u"--pid"_s, QString::number(kiosk_.processId())}, &found);
@@ -335,12 +320,13 @@ QList<E2eKiosk::TopLevel> E2eKiosk::topLevels() const
         QString parent;
         QString root;
         // A native child widget (the OpenGL view) is part of its window.
-        if (!info(id, &top.client, &parent, &root) || ids.contains(parent)) {
+        if (!windowInfo(id, &top.client, &parent, &root) || ids.contains(parent)) {
             continue;
         }
         top.frame = top.client;
         // Up to the root's child: the frame a window manager reparented it into.
-        while (!parent.isEmpty() && parent != root && info(parent, &top.frame, &parent, &root)) {
+        while (!parent.isEmpty() && parent != root &&
+               windowInfo(parent, &top.frame, &parent, &root)) {
         }
         windows.append(top);
     }
@@ -396,16 +382,7 @@ bool E2eKiosk::typeCode(const QString &code, bool focusRoom) const
 
 QImage E2eKiosk::grabMonitor(int index) const
 {
-    const QRect g = screens_->monitorGeometry(index);
-    const QString file = home(u"grab.bmp"_s);
-    const QString crop = u"%1x%2+%3+%4"_s.arg(g.width()).arg(g.height()).arg(g.x()).arg(g.y());
-    QProcess import;
-    import.start(u"import"_s, {u"-display"_s, screens_->display(), u"-window"_s, u"root"_s,
-                               u"-crop"_s, crop, u"+repage"_s, u"-depth"_s, u"8"_s, file});
-    if (!import.waitForFinished(E2e::kWaitMs) || import.exitCode() != 0) {
-        return {};
-    }
-    return QImage(file);
+    return screens_->screenshot(screens_->monitorGeometry(index));
 }
 
 QStringList E2eKiosk::workingFolder() const
@@ -448,11 +425,7 @@ bool E2eKiosk::quit()
     for (const qint64 pid : kioskPids()) {
         ::kill(pid_t(pid), SIGTERM);
     }
-    QElapsedTimer timer;
-    timer.start();
-    while (!kioskPids().isEmpty() && !timer.hasExpired(E2e::kWaitMs)) {
-        QTest::qWait(100);
-    }
+    E2e::poll([this] { return kioskPids().isEmpty(); });
     for (const qint64 pid : kioskPids()) {
         ::kill(pid_t(pid), SIGKILL);
     }

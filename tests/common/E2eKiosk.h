@@ -30,10 +30,11 @@ QString installed(const QString &relative);
 // colours survive JPEG and are easy to find on screen.
 bool writePhoto(const QString &path, const QColor &colour, const QSize &size,
                 const QDateTime &modified);
-bool near(QRgb pixel, const QColor &colour);
 // Inside the photo's frame, fitted to the monitor and centred, its colour;
-// just beside the frame something else (when the frame leaves room).
-bool showsPhotoCentred(const QImage &monitor, const QSize &photoSize, const QColor &colour);
+// just beside the frame something else (when the frame leaves room). A
+// caption strip may cover the bottom rows.
+bool showsPhotoCentred(const QImage &monitor, const QSize &photoSize, const QColor &colour,
+                       int coveredAtBottom = 0);
 // With OVRA_E2E_SCREENSHOT_DIR set: a 640 px wide PNG copy under that name.
 void saveScreenshot(const QImage &image, const QString &name);
 
@@ -119,6 +120,9 @@ public:
     bool quit();
 
 private:
+    // xwininfo's answer: the window's place on the root, size, parent and root.
+    bool windowInfo(const QString &window, QRect *rect, QString *parent, QString *root) const;
+
     std::unique_ptr<VirtualScreens> screens_;
     QTemporaryDir home_;
     QProcess bus_;

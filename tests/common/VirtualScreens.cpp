@@ -1,12 +1,7 @@
 #include "VirtualScreens.h"
 
-#include <QCoreApplication>
-#include <QDir>
-#include <QElapsedTimer>
-#include <QFile>
 #include <QStandardPaths>
 #include <QTemporaryDir>
-#include <QThread>
 #include <QVariant>
 
 #include <csignal>
@@ -16,8 +11,6 @@
 using namespace Qt::StringLiterals;
 
 namespace {
-constexpr int kFirstDisplay = 140;
-constexpr int kLastDisplay = 400;
 constexpr int kStartTimeoutMs = 10000;
 } // namespace
 
@@ -46,43 +39,23 @@ bool VirtualScreens::start(QString *error)
         return fail(u"xrandr is not installed"_s);
     }
     const QString geometry = u"%1x%2x24"_s.arg(size_.width() * monitors_).arg(size_.height());
-    // Spread the first guess by process id so parallel tests rarely collide;
-    // a display whose lock exists or that fails to start is skipped.
-    const int span = kLastDisplay - kFirstDisplay;
-    const int offset = static_cast<int>(QCoreApplication::applicationPid() % span);
-    for (int attempt = 0; attempt < span; ++attempt) {
-        const int number = kFirstDisplay + (offset + attempt) % span;
-        if (QFile::exists(u"/tmp/.X%1-lock"_s.arg(number)) ||
-            QFile::exists(u"/tmp/.X11-unix/X%1"_s.arg(number))) {
-            continue;
-        }
-        server_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        // A test that crashes takes its server along: an orphaned one would
-        // hold the test's output open and keep ctest waiting until its limit.
-        server_.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGTERM); });
-        server_.start(xvfb, {u":%1"_s.arg(number), u"-screen"_s, u"0"_s, geometry, u"-noreset"_s,
-                             u"-nolisten"_s, u"tcp"_s});
-        if (!server_.waitForStarted(kStartTimeoutMs)) {
-            return fail(u"Xvfb did not start"_s);
-        }
-        QElapsedTimer timer;
-        timer.start();
-        const QString socket = u"/tmp/.X11-unix/X%1"_s.arg(number);
-        while (!QFile::exists(socket) && server_.state() == QProcess::Running &&
-               !timer.hasExpired(kStartTimeoutMs)) {
-            server_.waitForFinished(50);
-        }
-        if (server_.state() != QProcess::Running || !QFile::exists(socket)) {
-            server_.kill();
-            server_.waitForFinished();
-            continue; // taken by someone else meanwhile
-        }
-        display_ = u":%1"_s.arg(number);
-        break;
+    server_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    // A test that crashes takes its server along: an orphaned one would
+    // hold the test's output open and keep ctest waiting until its limit.
+    server_.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGTERM); });
+    // Xvfb picks a free display itself and writes its number once it takes
+    // clients: tests running in parallel never share a server.
+    server_.start(xvfb, {u"-displayfd"_s, u"1"_s, u"-screen"_s, u"0"_s, geometry, u"-noreset"_s,
+                         u"-nolisten"_s, u"tcp"_s});
+    QByteArray number;
+    while (!number.endsWith('\n') && server_.waitForReadyRead(kStartTimeoutMs)) {
+        number += server_.readAllStandardOutput();
     }
-    if (display_.isEmpty()) {
-        return fail(u"no free X display"_s);
+    if (!number.endsWith('\n')) {
+        stop();
+        return fail(u"Xvfb did not start"_s);
     }
+    display_ = u':' + QString::fromLatin1(number.trimmed());
     if (monitors_ > 1) {
         for (int i = 0; i < monitors_; ++i) {
             if (!addMonitor(i)) {
@@ -142,29 +115,23 @@ bool VirtualScreens::removeMonitor(int index)
     return index > 0 && runXrandr({u"--delmonitor"_s, u"K%1"_s.arg(index)});
 }
 
-QImage VirtualScreens::screenshot(const QString &savePath) const
+QImage VirtualScreens::screenshot(const QRect &area) const
 {
     QTemporaryDir dir;
-    const QString file = savePath.isEmpty() ? dir.filePath(u"root.png"_s) : savePath;
+    const QString file = dir.filePath(u"root.bmp"_s);
+    QStringList arguments{u"-display"_s, display_, u"-window"_s, u"root"_s};
+    if (area.isValid()) {
+        arguments
+            << u"-crop"_s
+            << u"%1x%2+%3+%4"_s.arg(area.width()).arg(area.height()).arg(area.x()).arg(area.y())
+            << u"+repage"_s;
+    }
     QProcess import;
-    import.start(u"import"_s, {u"-display"_s, display_, u"-window"_s, u"root"_s, file});
+    import.start(u"import"_s, arguments << u"-depth"_s << u"8"_s << file);
     if (!import.waitForFinished(30000) || import.exitCode() != 0) {
         return {};
     }
     return QImage(file);
-}
-
-QImage VirtualScreens::screenshotOfMonitor(int index, const QString &savePath) const
-{
-    const QImage whole = screenshot();
-    if (whole.isNull()) {
-        return {};
-    }
-    const QImage part = whole.copy(monitorGeometry(index));
-    if (!savePath.isEmpty()) {
-        part.save(savePath);
-    }
-    return part;
 }
 
 QProcessEnvironment VirtualScreens::environment(QProcessEnvironment base) const

