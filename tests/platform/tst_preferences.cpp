@@ -1,6 +1,4 @@
-// Guards the preferences store and its file: typed reads, change signals, every value type,
-// corrupt files, concurrent writers, an unwritable folder, a kill in the middle of a save, widgets
-// bound both ways, and the ovra-defaults command's typed writes and refusals.
+// Guards preferences: typed reads, signals, corrupt files, kills mid-save, bindings, ovra-defaults.
 #include "platform/DefaultsTool.h"
 #include "platform/PreferenceBinding.h"
 #include "platform/Preferences.h"
