@@ -39,11 +39,11 @@ private slots:
     void initTestCase()
     {
         qDBusRegisterMetaType<StringMap>();
-        if (!QDBusConnection::sessionBus().isConnected()) {
-            QSKIP("no D-Bus session bus (run the suite under dbus-run-session)");
+        // The in-process centre needs no bus; the channel's tests skip without one.
+        if (QDBusConnection::sessionBus().isConnected()) {
+            peer =
+                QDBusConnection::connectToBus(QDBusConnection::SessionBus, u"ovra-corpus-peer"_s);
         }
-        peer = QDBusConnection::connectToBus(QDBusConnection::SessionBus, u"ovra-corpus-peer"_s);
-        QVERIFY(peer.isConnected());
     }
 
     void cleanupTestCase() { QDBusConnection::disconnectFromBus(u"ovra-corpus-peer"_s); }
@@ -170,6 +170,9 @@ private slots:
 
     void notifyToolReachesTheObserver()
     {
+        if (!peer.isConnected()) {
+            QSKIP("no D-Bus session bus (run the suite under dbus-run-session)");
+        }
         DistributedNotificationCenter center;
         QVERIFY(center.isConnected());
         // Should the bus be shared, only this process's messages count.
@@ -249,6 +252,9 @@ private slots:
         QFETCH(QString, member);
         QFETCH(QVariantList, arguments);
         QFETCH(QString, delivered);
+        if (!peer.isConnected()) {
+            QSKIP("no D-Bus session bus");
+        }
 
         DistributedNotificationCenter center(QDBusConnection::sessionBus());
         QVERIFY(center.isConnected());

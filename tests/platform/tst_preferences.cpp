@@ -427,6 +427,7 @@ private slots:
         refused.start(tool, {u"write"_s, u"prefRemote0"_s, u"-int"_s, u"abc"_s});
         QVERIFY(refused.waitForFinished(30000));
         QCOMPARE(refused.exitCode(), 1);
+        QCOMPARE(refused.readAllStandardError().count('\n'), 1);
         QVERIFY(store.synchronize());
 
         QVariantMap expected;
