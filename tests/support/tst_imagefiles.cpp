@@ -1,5 +1,4 @@
-// Guards photo decoding: broken, hostile, enormous and EXIF-turned files never crash, hang or
-// exhaust memory, and good ones are read upright at the size asked for.
+// Guards photo decoding: hostile, enormous or EXIF-turned files never crash, hang or eat memory.
 #include "support/ImageFiles.h"
 
 #include "BadCorpus.h"
@@ -43,16 +42,9 @@ const QSize kThumbnail(160, 120);
 // Peak resident memory of the process so far, in KiB.
 qint64 peakRssKiB()
 {
-    QFile status(u"/proc/self/status"_s);
-    if (!status.open(QIODevice::ReadOnly)) {
-        return -1;
-    }
-    for (const QByteArray &line : status.readAll().split('\n')) {
-        if (line.startsWith("VmHWM:")) {
-            return line.mid(6).trimmed().split(' ').value(0).toLongLong();
-        }
-    }
-    return -1;
+    const QByteArray status = TestSupport::readFile(u"/proc/self/status"_s);
+    const qsizetype at = status.indexOf("VmHWM:");
+    return at < 0 ? -1 : status.mid(at + 6).trimmed().split(' ').value(0).toLongLong();
 }
 
 // Grey level at the centre of each quadrant: top left, top right, bottom left, bottom right.
@@ -90,62 +82,34 @@ private slots:
                     .save(work_.filePath(u"Slideshow_PRT.png"_s)));
     }
 
-    void classifiesFiles_data()
-    {
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<QByteArray>("bytes");
-        QTest::addColumn<bool>("imageFile");
-        QTest::addColumn<bool>("valid");
-
-        const QByteArray jpeg = TestHarness::jpeg(twoColourImage(320, 240));
-        QVERIFY(jpeg.endsWith("\xFF\xD9"));
-
-        QTest::newRow("photo missing only its end marker")
-            << u"d.jpg"_s << jpeg.chopped(2) << true << false;
-        QTest::newRow("photo padded with zeros")
-            << u"e.jpg"_s << jpeg + QByteArray(5000, '\0') << true << true;
-        QTest::newRow("text") << u"notes.txt"_s << QByteArray("just some notes\n") << false
-                              << false;
-        QTest::newRow("JPEG without extension") << u"jpegdata"_s << jpeg << true << true;
-    }
-
     void classifiesFiles()
     {
-        QFETCH(QString, name);
-        QFETCH(QByteArray, bytes);
-        QFETCH(bool, imageFile);
-        QFETCH(bool, valid);
-        const QString path = write(name, bytes);
-        QVERIFY(!path.isEmpty());
-        QCOMPARE(isImageFile(path), imageFile);
-        QCOMPARE(IsValidImageObject(path), valid);
-    }
-
-    void refusesWhatIsNoReadableFile()
-    {
-        const QByteArray jpeg = TestHarness::jpeg(twoColourImage(64, 64));
-        QVERIFY(!isImageFile(QString()));
-        QVERIFY(!IsValidImageObject(QString()));
-        QVERIFY(!isImageFile(dir_.filePath(u"missing.jpg"_s)));
-        QVERIFY(!IsValidImageObject(dir_.filePath(u"missing.jpg"_s)));
+        const QByteArray jpeg = TestHarness::jpeg(twoColourImage(320, 240));
+        QVERIFY(jpeg.endsWith("\xFF\xD9"));
         QVERIFY(QDir(dir_.path()).mkdir(u"folder.jpg"_s));
-        QVERIFY(!isImageFile(dir_.filePath(u"folder.jpg"_s)));
-        QVERIFY(!IsValidImageObject(dir_.filePath(u"folder.jpg"_s)));
-
         // A pipe in a photo folder must not block the reader waiting for a writer.
         const QString pipe = dir_.filePath(u"pipe.jpg"_s);
         QCOMPARE(mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
-        QVERIFY(!isImageFile(pipe));
-        QVERIFY(!IsValidImageObject(pipe));
         QVERIFY(readImage(pipe).isNull());
-
-        const QString locked = write(u"locked.jpg"_s, jpeg);
-        QVERIFY(QFile::setPermissions(locked, QFileDevice::WriteOwner));
-        if (geteuid() == 0) {
-            QSKIP("root reads every file");
+        // Path, named as an image, a valid image.
+        QList<std::tuple<QString, bool, bool>> files{
+            {write(u"d.jpg"_s, jpeg.chopped(2)), true, false}, // missing only its end marker
+            {write(u"e.jpg"_s, jpeg + QByteArray(5000, '\0')), true, true},
+            {write(u"notes.txt"_s, "just some notes\n"), false, false},
+            {write(u"jpegdata"_s, jpeg), true, true},
+            {QString(), false, false},
+            {dir_.filePath(u"missing.jpg"_s), false, false},
+            {dir_.filePath(u"folder.jpg"_s), false, false},
+            {pipe, false, false}};
+        // Root reads every file.
+        if (geteuid() != 0) {
+            files.append({write(u"locked.jpg"_s, jpeg), false, false});
+            QVERIFY(QFile::setPermissions(std::get<0>(files.last()), QFileDevice::WriteOwner));
         }
-        QVERIFY(!isImageFile(locked));
-        QVERIFY(!IsValidImageObject(locked));
+        for (const auto &[path, imageFile, valid] : files) {
+            QVERIFY2(isImageFile(path) == imageFile && IsValidImageObject(path) == valid,
+                     qPrintable(path));
+        }
     }
 
     void endOfImageMarker_data()
@@ -188,7 +152,6 @@ private slots:
             QCOMPARE(readImage(path).size(), QSize(800, 600));
         }
         QVERIFY(readImage(dir_.filePath(u"missing.jpg"_s)).isNull());
-        QVERIFY(readImage(write(u"junk.jpg"_s, "junk")).isNull());
     }
 
     void everyImage_data()

@@ -1,10 +1,11 @@
-// Code info files and server answers: a misread or hostile document must give no values, never
-// a crash, a hang, an expanded entity or another file's content.
+// Guards code info XML: the writer's text reads back whole, hostile documents give no values.
 #include "shell/CommonHeader.h"
 #include "support/OvraNSXmlParser.h"
+#include "support/OvraXmlWriter.h"
 
 #include "BadCorpus.h"
 #include "StderrCapture.h"
+#include "TestSupport.h"
 
 #include <QTemporaryDir>
 #include <QtTest>
@@ -41,9 +42,14 @@ QByteArray nested(int depth)
            QByteArray("</a>").repeated(depth - 1) + "</data>";
 }
 
+QString document(const QStringList &lines)
+{
+    return kXmlHeaderLine + u"\n"_s + lines.join(u"\n"_s) + u"\n"_s;
+}
+
 } // namespace
 
-class TestOvraNSXmlParser : public QObject
+class TestOvraXml : public QObject
 {
     Q_OBJECT
 
@@ -170,29 +176,15 @@ private slots:
         QVERIFY(parser.parserError()->text().endsWith(u", Line: 2, Column: 8"_s));
     }
 
-    void percentDecoding_data()
-    {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<QVariant>("expected"); // invalid: decoding fails
-        QTest::newRow("plain") << u"abc"_s << QVariant(u"abc"_s);
-        QTest::newRow("blank") << u"Room%201"_s << QVariant(u"Room 1"_s);
-        QTest::newRow("two bytes") << u"%C3%a9"_s << QVariant(u"\u00e9"_s);
-        QTest::newRow("lone percent") << u"100%"_s << QVariant();
-        QTest::newRow("short escape") << u"%2"_s << QVariant();
-        QTest::newRow("not hex") << u"%zz"_s << QVariant();
-        QTest::newRow("truncated UTF-8") << u"%C3"_s << QVariant();
-        QTest::newRow("overlong UTF-8") << u"%C0%AF"_s << QVariant();
-    }
-
     void percentDecoding()
     {
-        QFETCH(QString, text);
-        QFETCH(QVariant, expected);
-        const std::optional<QString> decoded = OvraNSXmlParser::removePercentEncoding(text);
-        QCOMPARE(decoded.has_value(), expected.isValid());
-        if (decoded) {
-            QCOMPARE(*decoded, expected.toString());
+        QVariantList decoded; // invalid: decoding fails
+        for (const QString &text : {u"abc"_s, u"%C3%a9"_s, u"%zz"_s, u"%C3"_s, u"%C0%AF"_s}) {
+            const std::optional<QString> result = OvraNSXmlParser::removePercentEncoding(text);
+            decoded << (result ? QVariant(*result) : QVariant());
         }
+        QCOMPARE(decoded,
+                 (QVariantList{u"abc"_s, u"\u00e9"_s, QVariant(), QVariant(), QVariant()}));
     }
 
     // Every file of the hostile corpus read as the console reads one: refused
@@ -241,6 +233,95 @@ private slots:
         QVERIFY2(text.count(u'\n') < 1000, qPrintable(QString::number(text.count(u'\n'))));
     }
 
+    void members_data()
+    {
+        QTest::addColumn<QVariantMap>("content");
+        QTest::addColumn<QStringList>("body"); // the lines between <data> and </data>
+        QTest::newRow("empty array writes only indentation")
+            << QVariantMap{{u"a"_s, QVariantList()}, {u"b"_s, u"x"_s}}
+            << QStringList{u"\t\t<b>x</b>"_s};
+        QTest::newRow("empty dictionary writes two tags")
+            << QVariantMap{{u"a"_s, QVariantMap()}} << QStringList{u"\t<a>"_s, u"\t</a>"_s};
+        QTest::newRow("attribute plus non-string member is a child")
+            << QVariantMap{{u"a"_s, QVariantMap{{u"@k"_s, u"v"_s},
+                                                {u"sub"_s, QVariantMap{{u"c"_s, u"1"_s}}}}}}
+            << QStringList{u"\t<a k=\"v\">"_s, u"\t\t<sub>"_s, u"\t\t\t<c>1</c>"_s, u"\t\t</sub>"_s,
+                           u"\t</a>"_s};
+        QTest::newRow("numbered items and nested arrays")
+            << QVariantMap{{u"ids"_s, QVariantList{u"p"_s, QVariantList{u"q"_s}}}}
+            << QStringList{u"\t<ids>"_s,      u"\t\t<item0>p</item0>"_s,
+                           u"\t\t<item1>"_s,  u"\t\t\t<item0>q</item0>"_s,
+                           u"\t\t</item1>"_s, u"\t</ids>"_s};
+        QTest::newRow("user data looked up")
+            << QVariantMap{{u"userdataxx"_s, QStringList{u"u1"_s}}}
+            << QStringList{u"\t<userdataxx>"_s, u"\t\t<user>u1</user>"_s, u"\t</userdataxx>"_s};
+        QTest::newRow("attributes lose double quotes and are escaped")
+            << QVariantMap{{u"a"_s, QVariantMap{{u"@k"_s, u"say \"hi\" & <go>"_s},
+                                                {u"@n"_s, 3},
+                                                {u"v"_s, u"t"_s}}}}
+            << QStringList{u"\t<a k=\"say hi &amp; &lt;go&gt;\" n=\"3\">"_s, u"\t\tt"_s,
+                           u"\t</a>"_s};
+        QTest::newRow("text escaped") << QVariantMap{{u"a"_s, u"x & y < z > w \"q\""_s}}
+                                      << QStringList{u"\t<a>x &amp; y &lt; z &gt; w \"q\"</a>"_s};
+    }
+
+    void members()
+    {
+        QFETCH(QVariantMap, content);
+        QFETCH(QStringList, body);
+        OvraXmlWriter writer;
+        writer.doStartConversion(content);
+        QCOMPARE(writer.mString(),
+                 document(QStringList{u"<data>"_s} + body + QStringList{u"</data>"_s}));
+    }
+
+    void roundTrip()
+    {
+        OvraXmlWriter writer;
+        writer.mLookupArrayName().insert(u"groupcodes"_s, u"code"_s);
+        writer.mLookupArrayName().insert(u"images"_s, u"image"_s);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(u"info.xml"_s);
+        QVERIFY(TestSupport::writeFile(path, "stale")); // replaced whole
+        writer.doStartConversion2(
+            {{kXmlMainXmlKeyName, u"data"_s},
+             {kXmlWriteXmlPath, path},
+             {kXmlDictionary,
+              QVariantMap{{u"code"_s, u"12345678"_s},
+                          {u"name"_s, u"Room%201"_s},
+                          {u"images"_s,
+                           QVariantList{QVariantMap{{u"@id"_s, u"1"_s},
+                                                    {u"file"_s, u"a.jpg"_s},
+                                                    {u"size"_s, u"640"_s}},
+                                        // One attribute and one string: the string is the text.
+                                        QVariantMap{{u"@id"_s, u"2"_s}, {u"file"_s, u"b.jpg"_s}}}},
+                          {u"groupcodes"_s, QVariantList{u"111"_s, u"222"_s}}}}});
+        const std::optional<QVariantMap> read = OvraNSXmlParser::testParser(path);
+        QVERIFY(read);
+        QCOMPARE(*read,
+                 (QVariantMap{{u"code"_s, u"12345678"_s},
+                              {u"name"_s, u"Room 1"_s},
+                              {u"image"_s, QVariantList{QVariantMap{{u"id"_s, u"1"_s},
+                                                                    {u"file"_s, u"a.jpg"_s},
+                                                                    {u"size"_s, u"640"_s}},
+                                                        QVariantMap{{u"id"_s, u"2"_s},
+                                                                    {u"value"_s, u"b.jpg"_s}}}},
+                              {u"images"_s, QString()},
+                              {u"groupcodes"_s, QVariantList{u"111"_s, u"222"_s}}}));
+    }
+
+    void unwritableTargetIsOnlyLogged()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(u"missing/folder/record.xml"_s);
+        OvraXmlWriter writer;
+        QVERIFY(writer.doStartConversion2({{kXmlMainXmlKeyName, u"data"_s},
+                                           {kXmlWriteXmlPath, path},
+                                           {kXmlDictionary, QVariantMap{{u"a"_s, u"1"_s}}}}));
+        QVERIFY(!QFile::exists(path));
+        QCOMPARE(writer.mString(), document({u"<data>"_s, u"\t<a>1</a>"_s, u"</data>"_s}));
+    }
+
     void unreadableFilesGiveNothing()
     {
         QTemporaryDir dir;
@@ -252,5 +333,5 @@ private:
     QTemporaryDir corpus_;
 };
 
-QTEST_GUILESS_MAIN(TestOvraNSXmlParser)
-#include "tst_ovransxmlparser.moc"
+QTEST_GUILESS_MAIN(TestOvraXml)
+#include "tst_ovraxml.moc"
