@@ -1,23 +1,29 @@
-// Guards the photo browsers and the re-assignment sheet built on them: a folder's photos shown once
-// each, newest request winning, the operator's order kept on drops and moves, thumbnails fitted to
-// their cells; only real other codes can be picked, alerts and Cancel move nothing, and a confirmed
-// move skips taken names and records exactly what moved.
+// Guards re-assigning a code's photos: the browsers show a folder's photos once each, newest
+// request winning, and keep the operator's order on drops; the sheet offers only real other codes
+// and moves nothing on alerts or Cancel; a photo is never replaced, lost or left twice, even when
+// killed mid-move; and the record is whole, named by the week-based year and escaped.
 #include "StderrCapture.h"
 #include "TestHarness.h"
 #include "TestSupport.h"
+#include "console/CodeReassignment.h"
 #include "console/MyImageBrowserView/MyImageBrowserAdding.h"
 #include "console/MyImageBrowserView/MyImageBrowserModel.h"
 #include "console/MyImageBrowserView/MyImageBrowserView.h"
 #include "console/MyImageBrowserView/MyImageBrowserViewController.h"
 #include "console/ReAssignCodeWindowController.h"
+#include "console/ReassignmentRecord.h"
+#include "console/SafeFileMove.h"
 #include "platform/NotificationCenter.h"
 #include "platform/Preferences.h"
 #include "shell/CommonHeader.h"
 #include "support/OvraNSXmlParser.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QDir>
+#include <QFile>
 #include <QMimeData>
+#include <QProcess>
 #include <QPushButton>
 #include <QSemaphore>
 #include <QSignalSpy>
@@ -26,19 +32,17 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QUrl>
+#include <QXmlStreamReader>
 
+#include <cstdio>
 #include <memory>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace Qt::StringLiterals;
 
 namespace {
-
-struct Shown
-{
-    QString title;
-    QString text;
-    QString button;
-};
 
 QVariantMap entry(const QString &code, const QString &name)
 {
@@ -63,6 +67,76 @@ QStringList names(const MyImageBrowserViewController &browser)
     return result;
 }
 
+constexpr int kPhotos = 12;
+
+QString photoName(int i)
+{
+    return u"IMG_%1.jpg"_s.arg(i, 3, 10, QLatin1Char('0'));
+}
+
+QByteArray photoBytes(int i)
+{
+    return QByteArray(20000 + i, char('A' + i));
+}
+
+// Child: moves every photo from one code to the other and back, forever,
+// with a record each time.
+int reassignLoop(const QString &root)
+{
+    const QString a = root + u"/2026-12-06/K100"_s;
+    const QString b = root + u"/2026-12-06/K200"_s;
+    for (bool toB = true;; toB = !toB) {
+        CodeReassignment move;
+        move.oldCode = toB ? u"K100"_s : u"K200"_s;
+        move.newCode = toB ? u"K200"_s : u"K100"_s;
+        move.oldFolder = toB ? a : b;
+        move.newFolder = toB ? b : a;
+        for (const QString &name : QDir(move.oldFolder).entryList(QDir::Files)) {
+            move.files << move.oldFolder + u'/' + name;
+        }
+        move.recordFolder = [root] {
+            return root + u"/CodeChanges"_s;
+        };
+        const CodeReassignment::Result result = move.run();
+        std::printf("moved %d\n", int(result.moved.size()));
+        std::fflush(stdout);
+    }
+}
+
+bool isWholeXml(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        return false;
+    }
+    QXmlStreamReader xml(&file);
+    while (!xml.atEnd()) {
+        xml.readNext();
+    }
+    return !xml.hasError();
+}
+
+QString read(const QString &path)
+{
+    return QString::fromUtf8(TestSupport::readFile(path));
+}
+
+ReassignmentRecord sample()
+{
+    ReassignmentRecord record;
+    record.oldCode = u"abc"_s;
+    record.oldDate = u"2019-12-30"_s;
+    record.newCode = u"XYZ"_s;
+    record.newDate = u"2019-12-30"_s;
+    record.files = {u"p1.jpg"_s, u"Tom & Jerry.jpg"_s};
+    return record;
+}
+
+QStringList everything(const QString &folder)
+{
+    return QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System);
+}
+
 } // namespace
 
 class TestMyImageBrowserViewController : public QObject
@@ -84,6 +158,8 @@ private slots:
             QVERIFY(QDir().mkpath(fDay + QLatin1Char('/') + QLatin1String(code)));
         }
         QVERIFY(QDir().mkpath(fRecords));
+        fOld = fDay + u"/abc"_s;
+        fNew = fDay + u"/XYZ"_s;
         fPrefs->setObject(fDay, kPrefPathToAlternateDateFolder);
         fAlerts.clear();
         fQuestions.clear();
@@ -396,14 +472,252 @@ private slots:
                  browser->images().at(3).path);
     }
 
+    void nothingHappens_data()
+    {
+        QTest::addColumn<QString>("newCode");
+        QTest::addColumn<bool>("dropNewFolder");
+        QTest::newRow("same code in capitals") << u"ABC"_s << false;
+        QTest::newRow("no new code") << QString() << false;
+        QTest::newRow("new folder vanished") << u"xyz"_s << true;
+    }
+    void nothingHappens()
+    {
+        QFETCH(QString, newCode);
+        QFETCH(bool, dropNewFolder);
+        CodeReassignment job = make({u"1.jpg"_s, u"2.jpg"_s});
+        job.newCode = newCode;
+        if (dropNewFolder) {
+            QVERIFY(QDir(fNew).removeRecursively());
+        }
+        const CodeReassignment::Result result = job.run();
+        QVERIFY(result.moved.isEmpty());
+        QVERIFY(result.recordPath.isNull());
+        QCOMPARE(QDir(fOld).entryList(QDir::Files).size(), 2);
+        QVERIFY(QDir(fRecords).isEmpty());
+    }
+
+    void onlyPhotosOfTheOldFolderMove()
+    {
+        CodeReassignment job = make({u"1.jpg"_s});
+        const QString stranger = photo(fDir->path(), u"desktop.jpg"_s);
+        job.files.prepend(stranger);
+        const CodeReassignment::Result result = job.run();
+        QCOMPARE(result.moved, QStringList{u"1.jpg"_s});
+        QVERIFY(QFileInfo::exists(stranger));
+        QVERIFY(QFileInfo::exists(fNew + u"/1.jpg"_s));
+        QCOMPARE(QFileInfo(result.recordPath).path(), fRecords);
+    }
+
+    void noRecordFolderKeepsTheMove()
+    {
+        CodeReassignment job = make({u"1.jpg"_s});
+        job.recordFolder = [] {
+            return QString();
+        };
+        const CodeReassignment::Result result = job.run();
+        QCOMPARE(result.moved, QStringList{u"1.jpg"_s});
+        QVERIFY(result.recordPath.isNull());
+        QVERIFY(QFileInfo::exists(fNew + u"/1.jpg"_s));
+    }
+
+    void recordGoesToTheHomeFolderByDefault()
+    {
+        const QByteArray home = qgetenv("HOME");
+        qputenv("HOME", QFile::encodeName(fDir->path()));
+        CodeReassignment job = make({u"1.jpg"_s});
+        job.recordFolder = nullptr;
+        const CodeReassignment::Result result = job.run();
+        qputenv("HOME", home);
+        QCOMPARE(QFileInfo(result.recordPath).path(), fDir->filePath(u".Ostrel/CodeChanges"_s));
+        QVERIFY(QFileInfo::exists(result.recordPath));
+    }
+
+    void nameUsesTheWeekBasedYear_data()
+    {
+        QTest::addColumn<QDateTime>("instant");
+        QTest::addColumn<QString>("name");
+        QTest::newRow("30 Dec 2019 is in week 1 of 2020")
+            << QDateTime(QDate(2019, 12, 30), QTime(10, 0, 0))
+            << u"20201230100000_reassigned.xml"_s;
+        QTest::newRow("28 Dec 2019 is still 2019")
+            << QDateTime(QDate(2019, 12, 28), QTime(23, 59, 59))
+            << u"20191228235959_reassigned.xml"_s;
+    }
+    void nameUsesTheWeekBasedYear()
+    {
+        QFETCH(QDateTime, instant);
+        QFETCH(QString, name);
+        QCOMPARE(ReassignmentRecord::fileName(instant), name);
+    }
+
+    void layoutWithTabs()
+    {
+        const QString path =
+            sample().writeInto(fRecords, QDateTime(QDate(2020, 3, 1), QTime(8, 0, 0)));
+        QCOMPARE(path, fRecords + u"/20200301080000_reassigned.xml"_s);
+        const QString text = read(path);
+        QVERIFY(text.startsWith(
+            QStringLiteral("<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\" ?>\n"
+                           "<data type=\"changecode\">\n")));
+        QVERIFY(text.endsWith(u"</data>\n"_s));
+        QVERIFY(text.contains(u"\t<oldcode date=\"2019-12-30\">\n\t\tabc\n\t</oldcode>\n"_s));
+        QVERIFY(text.contains(u"\t<newcode date=\"2019-12-30\">\n\t\tXYZ\n\t</newcode>\n"_s));
+        QVERIFY(text.contains(QStringLiteral("\t<files>\n\t\t<filename>p1.jpg</filename>\n"
+                                             "\t\t<filename>Tom &amp; Jerry.jpg</filename>\n"
+                                             "\t</files>\n")));
+        QVERIFY(!text.contains(u"datafornewcode"_s));
+        QCOMPARE(QDir(fRecords).entryList(QDir::Files | QDir::Hidden),
+                 QStringList{u"20200301080000_reassigned.xml"_s});
+    }
+
+    // Escaping: what the reader gets back is what was written, and xmllint accepts the file.
+    void readsBackWithTheReader()
+    {
+        ReassignmentRecord record = sample();
+        record.newCode = u"A<B>"_s;
+        record.newCodeInfo = {{u"name"_s, u"Smith & <Jones> \"Sons\""_s},
+                              {u"ids"_s, QStringList{u"7"_s, u"8"_s}}};
+        const QString path = record.writeInto(fRecords, QDateTime::currentDateTime());
+        QVERIFY(!path.isEmpty());
+        OvraNSXmlParser parser(read(path).toUtf8());
+        parser.setItemNeedsArray({u"files"_s, u"ids"_s});
+        parser.setItemNeedsDictionary({u"data"_s, u"oldcode"_s, u"newcode"_s, u"datafornewcode"_s});
+        parser.setRootKey(u"data"_s);
+        QVERIFY(parser.parse());
+        const QVariantMap data = parser.mDictionary().toMap();
+        QCOMPARE(data.value(u"type"_s), QVariant(u"changecode"_s));
+        QCOMPARE(data.value(u"files"_s).toStringList(), record.files);
+        QCOMPARE(data.value(u"newcode"_s).toMap().value(u"value"_s), QVariant(u"A<B>"_s));
+        const QVariantMap info = data.value(u"datafornewcode"_s).toMap();
+        QCOMPARE(info.value(u"name"_s), QVariant(u"Smith & <Jones> \"Sons\""_s));
+        QCOMPARE(info.value(u"ids"_s).toStringList(), (QStringList{u"7"_s, u"8"_s}));
+
+        const QString xmllint = QStandardPaths::findExecutable(u"xmllint"_s);
+        if (xmllint.isEmpty()) {
+            QSKIP("xmllint is not installed");
+        }
+        QProcess lint;
+        lint.start(xmllint, {u"--noout"_s, path});
+        QVERIFY(lint.waitForFinished(30000));
+        QCOMPARE(lint.readAllStandardError(), QByteArray());
+        QCOMPARE(lint.exitCode(), 0);
+    }
+
+    void aTakenNameIsNeverReplaced()
+    {
+        const QDateTime instant(QDate(2020, 3, 1), QTime(8, 0, 0));
+        const QString first = sample().writeInto(fRecords, instant);
+        ReassignmentRecord second = sample();
+        second.files = {u"other.jpg"_s};
+        const QString secondPath = second.writeInto(fRecords, instant);
+        QCOMPARE(QFileInfo(secondPath).fileName(), u"20200301080000-2_reassigned.xml"_s);
+        QVERIFY(read(first).contains(u"p1.jpg"_s));
+        QVERIFY(read(secondPath).contains(u"other.jpg"_s));
+    }
+
+    void noFolderGivesNoRecord()
+    {
+        const QString missing = fDir->filePath(u"not/there"_s);
+        QVERIFY(sample().writeInto(missing, QDateTime::currentDateTime()).isNull());
+        QVERIFY(!QFileInfo::exists(missing));
+    }
+
+    void leavesTheFileWhenItCannotMove_data()
+    {
+        QTest::addColumn<QString>("situation");
+        QTest::newRow("name taken in the new folder") << u"taken"_s;
+        QTest::newRow("name taken by a folder") << u"folder"_s;
+        QTest::newRow("new folder vanished") << u"vanished"_s;
+    }
+    void leavesTheFileWhenItCannotMove()
+    {
+        QFETCH(QString, situation);
+        const QString source = fOld + u"/a.jpg"_s;
+        QVERIFY(TestSupport::writeFile(source, "mine"));
+        QString target = fNew;
+        if (situation == u"taken"_s) {
+            QVERIFY(TestSupport::writeFile(fNew + u"/a.jpg"_s, "theirs"));
+        } else if (situation == u"folder"_s) {
+            QVERIFY(QDir(fNew).mkdir(u"a.jpg"_s));
+        } else {
+            QVERIFY(QDir(fNew).removeRecursively());
+        }
+        const auto result = SafeFileMove::moveIntoFolder(source, target);
+        QVERIFY(!result.moved);
+        QVERIFY(!result.error.isEmpty());
+        QCOMPARE(TestSupport::readFile(source), QByteArray("mine"));
+        if (situation == u"taken"_s) {
+            QCOMPARE(TestSupport::readFile(fNew + u"/a.jpg"_s), QByteArray("theirs"));
+            // The copy across file systems refuses the taken name too, and leaves no copy.
+            QVERIFY(!SafeFileMove::copyAcrossFileSystems(source, fNew + u"/a.jpg"_s).moved);
+            QCOMPARE(TestSupport::readFile(source), QByteArray("mine"));
+            QCOMPARE(TestSupport::readFile(fNew + u"/a.jpg"_s), QByteArray("theirs"));
+            QCOMPARE(everything(fNew), QStringList{u"a.jpg"_s});
+        }
+    }
+
+    void copyAcrossKeepsContentModeAndTime()
+    {
+        const QString source = fOld + u"/b.jpg"_s;
+        QByteArray bytes(300000, 'x');
+        bytes[12345] = 'y';
+        const QDateTime stamp(QDate(2019, 12, 30), QTime(9, 30, 15));
+        QVERIFY(TestHarness::writeFile(source, bytes, stamp));
+        QVERIFY(::chmod(QFile::encodeName(source).constData(), 0640) == 0);
+
+        const auto result = SafeFileMove::copyAcrossFileSystems(source, fNew + u"/b.jpg"_s);
+        QVERIFY2(result.moved, qPrintable(result.error));
+        QVERIFY(!QFileInfo::exists(source));
+        QCOMPARE(TestSupport::readFile(fNew + u"/b.jpg"_s), bytes);
+        const QFileInfo moved(fNew + u"/b.jpg"_s);
+        QCOMPARE(moved.lastModified(), stamp);
+        struct stat info;
+        QVERIFY(::stat(QFile::encodeName(moved.filePath()).constData(), &info) == 0);
+        QCOMPARE(int(info.st_mode & 0777), 0640);
+        QCOMPARE(everything(fNew), QStringList{u"b.jpg"_s}); // no copy left behind
+    }
+
+    void copyAcrossTakesTheCopyBackWhenTheSourceStays()
+    {
+        if (::geteuid() == 0) {
+            QSKIP("root may remove files from a read-only folder");
+        }
+        const QString source = fOld + u"/d.jpg"_s;
+        QVERIFY(TestSupport::writeFile(source, "mine"));
+        QVERIFY(::chmod(QFile::encodeName(fOld).constData(), 0555) == 0);
+        const auto result = SafeFileMove::copyAcrossFileSystems(source, fNew + u"/d.jpg"_s);
+        ::chmod(QFile::encodeName(fOld).constData(), 0755);
+        QVERIFY(!result.moved);
+        QCOMPARE(TestSupport::readFile(source), QByteArray("mine"));
+        QVERIFY(everything(fNew).isEmpty());
+    }
+
+    void realMoveAcrossFileSystems()
+    {
+        QTemporaryDir other(u"/dev/shm/ovra-move-XXXXXX"_s);
+        struct stat here, there;
+        if (!other.isValid() || ::stat(QFile::encodeName(fNew).constData(), &here) != 0 ||
+            ::stat(QFile::encodeName(other.path()).constData(), &there) != 0 ||
+            here.st_dev == there.st_dev) {
+            QSKIP("no second file system at hand");
+        }
+        const QString source = other.filePath(u"e.jpg"_s);
+        QVERIFY(TestSupport::writeFile(source, "across"));
+        const auto result = SafeFileMove::moveIntoFolder(source, fNew);
+        QVERIFY2(result.moved, qPrintable(result.error));
+        QVERIFY(!QFileInfo::exists(source));
+        QCOMPARE(TestSupport::readFile(fNew + u"/e.jpg"_s), QByteArray("across"));
+        QCOMPARE(everything(fNew), QStringList{u"e.jpg"_s});
+    }
+
+    void killLeavesEveryPhotoInOneFolder();
+
     void candidateRule_data();
     void candidateRule();
     void assignNeedsAnotherCodeAndPhotos();
-    void alertsKeepTheSheetOpen_data();
-    void alertsKeepTheSheetOpen();
+    void endSheet_data();
+    void endSheet();
     void cancelOrCloseMovesNothing();
-    void confirmedMoveSkipsACollision();
-    void confirmedMoveWithNothingMovedStillEndsAsMoved();
 
 private:
     QString makeFolder(const QString &name, int photos)
@@ -436,14 +750,38 @@ private:
     // Drags these photos of browser 1 into browser 2 the way a drop does.
     void dragToBrowser2(ReAssignCodeWindowController &sheet, const QStringList &names);
 
+    QString photo(const QString &folder, const QString &name)
+    {
+        const QString path = folder + QLatin1Char('/') + name;
+        return TestSupport::writeFile(path, name.toUtf8()) ? path : QString();
+    }
+
+    CodeReassignment make(const QStringList &names)
+    {
+        CodeReassignment job;
+        job.oldCode = u"abc"_s;
+        job.newCode = u"xyz"_s;
+        job.oldFolder = fOld;
+        job.newFolder = fNew;
+        for (const QString &name : names) {
+            job.files << photo(fOld, name);
+        }
+        job.recordFolder = [this] {
+            return fRecords;
+        };
+        return job;
+    }
+
     std::unique_ptr<QTemporaryDir> fDir;
     std::unique_ptr<Preferences> fPrefs;
     std::unique_ptr<NotificationCenter> fCenter;
     std::unique_ptr<QWidget> fWindow;
     QString fDay;
+    QString fOld;
+    QString fNew;
     QString fRecords;
-    QList<Shown> fAlerts;
-    QList<Shown> fQuestions;
+    QList<QStringList> fAlerts;    // title, text, button
+    QList<QStringList> fQuestions; // title, text, "default|alternate" button
     bool fAnswerYes = false;
     QVariantList fList;
 };
@@ -570,46 +908,6 @@ void TestMyImageBrowserViewController::assignNeedsAnotherCodeAndPhotos()
     QVERIFY(!sheet->ibAssignButton()->isEnabled());
 }
 
-void TestMyImageBrowserViewController::alertsKeepTheSheetOpen_data()
-{
-    QTest::addColumn<int>("pick");
-    QTest::addColumn<int>("dragged");
-    QTest::addColumn<QString>("title");
-    QTest::addColumn<QString>("text");
-
-    QTest::newRow("placeholder is the old code")
-        << 0 << 2 << kReassignAlertSameCode << kReassignAlertSameCodeText;
-    QTest::newRow("no photos to move")
-        << 1 << 0 << kReassignAlertNoImages
-        << QStringLiteral(
-               "You did not add/move any images to be re-assigned.\nNothing has been changed.");
-}
-
-void TestMyImageBrowserViewController::alertsKeepTheSheetOpen()
-{
-    QFETCH(int, pick);
-    QFETCH(int, dragged);
-    QFETCH(QString, title);
-    QFETCH(QString, text);
-
-    auto sheet = makeSheet(u"abc"_s, 3);
-    sheet->ibClickedOnPopup(pick);
-    if (dragged > 0) {
-        dragToBrowser2(*sheet, {u"p1.jpg"_s, u"p2.jpg"_s});
-    }
-    QSignalSpy finished(sheet.get(), &QDialog::finished);
-    fAnswerYes = true;
-    sheet->doEndSheet(sheet->ibAssignButton());
-
-    QCOMPARE(fAlerts.size(), 1);
-    QCOMPARE(fAlerts.first().title, title);
-    QCOMPARE(fAlerts.first().text, text);
-    QCOMPARE(fAlerts.first().button, u"OK"_s);
-    QVERIFY(fQuestions.isEmpty());
-    QCOMPARE(finished.size(), 0);
-    QCOMPARE(QDir(fDay + u"/abc"_s).entryList(QDir::Files).size(), 3);
-}
-
 void TestMyImageBrowserViewController::cancelOrCloseMovesNothing()
 {
     auto sheet = makeSheet(u"abc"_s, 2);
@@ -618,12 +916,12 @@ void TestMyImageBrowserViewController::cancelOrCloseMovesNothing()
     QSignalSpy finished(sheet.get(), &QDialog::finished);
     sheet->doEndSheet(sheet->ibAssignButton());
 
-    QCOMPARE(fQuestions.size(), 1);
-    QCOMPARE(fQuestions.first().title, u"ARE YOU SURE ???"_s);
-    QCOMPARE(fQuestions.first().button, u"CANCEL|YES - RE-ASSIGN"_s);
-    QCOMPARE(fQuestions.first().text,
-             QStringLiteral("Are you sure you want to re-assign photos\n\nFROM\nOld Code:\t Old "
-                            "party\n\t\t [abc]\nTO\nNew Code: Zed party\n\t\t [XYZ]\n\n"));
+    const QStringList question{u"ARE YOU SURE ???"_s,
+                               u"Are you sure you want to re-assign photos\n\nFROM\nOld Code:\t "
+                               u"Old party\n\t\t [abc]\nTO\nNew "
+                               "Code: Zed party\n\t\t [XYZ]\n\n"_s,
+                               u"CANCEL|YES - RE-ASSIGN"_s};
+    QCOMPARE(fQuestions, QList<QStringList>{question});
     QCOMPARE(finished.size(), 0);
     QVERIFY(QFileInfo::exists(fDay + u"/abc/p2.jpg"_s));
     // The other button ends the sheet without asking or moving.
@@ -635,58 +933,129 @@ void TestMyImageBrowserViewController::cancelOrCloseMovesNothing()
     QVERIFY(QDir(fRecords).isEmpty());
 }
 
-void TestMyImageBrowserViewController::confirmedMoveSkipsACollision()
+void TestMyImageBrowserViewController::endSheet_data()
 {
-    auto sheet = makeSheet(u"abc"_s, 4);
-    const QString occupant = fDay + u"/XYZ/p3.jpg"_s;
-    QVERIFY(TestSupport::writeFile(occupant, "already here"));
+    QTest::addColumn<int>("pick");
+    QTest::addColumn<QStringList>("dragged");
+    QTest::addColumn<QString>("occupant");    // a photo of this name already in the new folder
+    QTest::addColumn<QStringList>("alert");   // empty: none, the question is asked
+    QTest::addColumn<int>("result");          // -1: the sheet stays open
+    QTest::addColumn<QStringList>("left");    // photos left in the old folder
+    QTest::addColumn<QStringList>("records"); // photos named in the record; empty: no record
+    const QStringList all{u"p1.jpg"_s, u"p2.jpg"_s, u"p3.jpg"_s, u"p4.jpg"_s};
+    const QStringList none;
+    QTest::newRow("placeholder is the old code")
+        << 0 << QStringList{u"p1.jpg"_s} << QString()
+        << QStringList{kReassignAlertSameCode, kReassignAlertSameCodeText, u"OK"_s} << -1 << all
+        << none;
+    QTest::newRow("no photos to move")
+        << 1 << none << QString()
+        << QStringList{kReassignAlertNoImages,
+                       u"You did not add/move any images to be re-assigned.\nNothing has been "
+                       u"changed."_s,
+                       u"OK"_s}
+        << -1 << all << none;
+    QTest::newRow("a taken name is skipped")
+        << 2 << QStringList{u"p3.jpg"_s, u"p1.jpg"_s, u"p4.jpg"_s} << u"p3.jpg"_s << none
+        << kReassignReturnMoved << QStringList{u"p2.jpg"_s, u"p3.jpg"_s}
+        << QStringList{u"p1.jpg"_s, u"p4.jpg"_s};
+    // The console reloads on a move only, and must show that nothing moved.
+    QTest::newRow("nothing moved still ends as moved")
+        << 2 << QStringList{u"p1.jpg"_s} << u"p1.jpg"_s << none << kReassignReturnMoved << all
+        << none;
+}
 
-    sheet->ibClickedOnPopup(2);
-    dragToBrowser2(*sheet, {u"p3.jpg"_s, u"p1.jpg"_s, u"p4.jpg"_s});
+void TestMyImageBrowserViewController::endSheet()
+{
+    QFETCH(int, pick);
+    QFETCH(QStringList, dragged);
+    QFETCH(QString, occupant);
+    QFETCH(QStringList, alert);
+    QFETCH(int, result);
+    QFETCH(QStringList, left);
+    QFETCH(QStringList, records);
+    auto sheet = makeSheet(u"abc"_s, 4);
+    if (!occupant.isEmpty()) {
+        QVERIFY(TestSupport::writeFile(fNew + u'/' + occupant, "already here"));
+    }
+    sheet->ibClickedOnPopup(pick);
+    if (!dragged.isEmpty()) {
+        dragToBrowser2(*sheet, dragged);
+    }
     QSignalSpy finished(sheet.get(), &QDialog::finished);
     fAnswerYes = true;
     sheet->doEndSheet(sheet->ibAssignButton());
 
-    QCOMPARE(finished.size(), 1);
-    QCOMPARE(finished.first().first().toInt(), 1001);
-    QCOMPARE(QDir(fDay + u"/abc"_s).entryList(QDir::Files),
-             (QStringList{u"p2.jpg"_s, u"p3.jpg"_s}));
-    QCOMPARE(QDir(fDay + u"/XYZ"_s).entryList(QDir::Files),
-             (QStringList{u"p1.jpg"_s, u"p3.jpg"_s, u"p4.jpg"_s}));
-    QCOMPARE(TestSupport::readFile(occupant), QByteArray("already here"));
-
-    const QStringList records = QDir(fRecords).entryList(QDir::Files);
-    QCOMPARE(records.size(), 1);
-    QVERIFY(records.first().endsWith(u"_reassigned.xml"_s));
-    OvraNSXmlParser parser(TestSupport::readFile(fRecords + u'/' + records.first()));
+    QCOMPARE(fAlerts, alert.isEmpty() ? QList<QStringList>() : QList<QStringList>{alert});
+    QCOMPARE(fQuestions.size(), alert.isEmpty() ? 1 : 0);
+    QCOMPARE(finished.size(), result < 0 ? 0 : 1);
+    QCOMPARE(finished.value(0).value(0).toInt(), qMax(result, 0));
+    QCOMPARE(QDir(fOld).entryList(QDir::Files), left);
+    // Every photo is in one folder, and the one already there is untouched.
+    QCOMPARE(QDir(fNew).entryList(QDir::Files).size() + left.size(), 4 + !occupant.isEmpty());
+    if (!occupant.isEmpty()) {
+        QCOMPARE(TestSupport::readFile(fNew + u'/' + occupant), QByteArray("already here"));
+    }
+    const QStringList written = QDir(fRecords).entryList(QDir::Files);
+    QCOMPARE(written.size(), records.isEmpty() ? 0 : 1);
+    if (records.isEmpty()) {
+        return;
+    }
+    OvraNSXmlParser parser(TestSupport::readFile(fRecords + u'/' + written.first()));
     parser.setItemNeedsArray({u"files"_s});
     parser.setItemNeedsDictionary({u"data"_s, u"oldcode"_s, u"newcode"_s, u"datafornewcode"_s});
     parser.setRootKey(u"data"_s);
     QVERIFY(parser.parse());
     const QVariantMap data = parser.mDictionary().toMap();
-    QCOMPARE(data.value(u"files"_s).toStringList(), (QStringList{u"p1.jpg"_s, u"p4.jpg"_s}));
-    const QVariantMap oldCode = data.value(u"oldcode"_s).toMap();
-    QCOMPARE(oldCode.value(u"date"_s).toString(), u"2019-12-30"_s);
-    QCOMPARE(oldCode.value(u"value"_s).toString(), u"abc"_s);
+    QCOMPARE(data.value(u"files"_s).toStringList(), records);
+    QCOMPARE(data.value(u"oldcode"_s).toMap(),
+             (QVariantMap{{u"date"_s, u"2019-12-30"_s}, {u"value"_s, u"abc"_s}}));
     QCOMPARE(data.value(u"newcode"_s).toMap().value(u"value"_s), QVariant(u"XYZ"_s));
     QCOMPARE(data.value(u"datafornewcode"_s).toMap().value(u"room"_s), QVariant(u"2"_s));
 }
 
-void TestMyImageBrowserViewController::confirmedMoveWithNothingMovedStillEndsAsMoved()
+void TestMyImageBrowserViewController::killLeavesEveryPhotoInOneFolder()
 {
-    auto sheet = makeSheet(u"abc"_s, 1);
-    QVERIFY(TestSupport::writeFile(fDay + u"/XYZ/p1.jpg"_s, QByteArray()));
-    sheet->ibClickedOnPopup(2);
-    dragToBrowser2(*sheet, {u"p1.jpg"_s});
-    QSignalSpy finished(sheet.get(), &QDialog::finished);
-    fAnswerYes = true;
-    sheet->doEndSheet(sheet->ibAssignButton());
-    // The console reloads on 1001 only, and must show that nothing moved.
-    QCOMPARE(finished.size(), 1);
-    QCOMPARE(finished.first().first().toInt(), kReassignReturnMoved);
-    QVERIFY(QFileInfo::exists(fDay + u"/abc/p1.jpg"_s));
-    QVERIFY(QDir(fRecords).isEmpty());
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString a = dir.filePath(u"2026-12-06/K100"_s);
+    const QString b = dir.filePath(u"2026-12-06/K200"_s);
+    const QString records = dir.filePath(u"CodeChanges"_s);
+    QVERIFY(QDir().mkpath(b) && QDir().mkpath(records));
+    for (int i = 0; i < kPhotos; ++i) {
+        QVERIFY(TestSupport::writeFile(a + u'/' + photoName(i), photoBytes(i)));
+    }
+    int wholeRecords = 0;
+    int split = 0; // rounds killed with the photos in both folders
+    for (int round = 0; round < 20; ++round) {
+        QVERIFY(TestHarness::killMidWork(u"--reassign-loop"_s, dir.path(), 60).contains("moved"));
+
+        // Each photo is whole, in exactly one of the two folders.
+        const QStringList inA = QDir(a).entryList(QDir::Files | QDir::Hidden);
+        const QStringList inB = QDir(b).entryList(QDir::Files | QDir::Hidden);
+        QCOMPARE(inA.size() + inB.size(), kPhotos);
+        split += !inA.isEmpty() && !inB.isEmpty();
+        for (int i = 0; i < kPhotos; ++i) {
+            const bool there = inA.contains(photoName(i));
+            QVERIFY2(there != inB.contains(photoName(i)), qPrintable(photoName(i)));
+            QCOMPARE(TestSupport::readFile((there ? a : b) + u'/' + photoName(i)), photoBytes(i));
+        }
+        // A record without ".tmp" is complete.
+        const QStringList written = QDir(records).entryList(QDir::Files | QDir::Hidden);
+        for (const QString &name : written) {
+            if (!name.contains(u".tmp"_s)) {
+                QVERIFY2(isWholeXml(records + u'/' + name), qPrintable(name));
+                ++wholeRecords;
+            }
+        }
+    }
+    QVERIFY(wholeRecords > 0);
+    const QStringList unfinished =
+        QDir(records).entryList({u"*.tmp*"_s}, QDir::Files | QDir::Hidden);
+    qInfo("%d of 20 kills fell inside a re-assignment; %d unfinished records left", split,
+          int(unfinished.size()));
 }
 
-QTEST_MAIN(TestMyImageBrowserViewController)
+OVRA_TEST_WIDGETS_MAIN_WITH_CHILDREN(TestMyImageBrowserViewController,
+                                     {"--reassign-loop", reassignLoop})
 #include "tst_myimagebrowserviewcontroller.moc"
