@@ -1,3 +1,4 @@
+// Guards the console's code list: which day and codes it lists, their order, and where starts go.
 #include "TestHarness.h"
 #include "TestSupport.h"
 
@@ -89,7 +90,7 @@ public:
         return QString::fromLatin1(list).split(QLatin1Char(','), Qt::SkipEmptyParts);
     }
 
-    MainWindowEnvironment environment()
+    std::unique_ptr<MainWindowController> makeWindow(MainWindowDelegate *delegate = nullptr)
     {
         MainWindowEnvironment env;
         env.store = &store_;
@@ -97,8 +98,8 @@ public:
         env.screenCount = [this] {
             return screens;
         };
-        env.mainScreenFrame = [] {
-            return QRect(0, 0, 1920, 1080);
+        env.mainScreenFrame = [this] {
+            return mainScreen;
         };
         env.presentAlert = [this](QWidget *, const QString &title, const QString &text,
                                   const QString &button) {
@@ -113,11 +114,7 @@ public:
         env.bundleInfo = QVariantMap{{kInfoCFBundleShortVersionString, u"1.2.3"_s},
                                      {kInfoDTXcode, u"GNU-12"_s},
                                      {kInfoDTSDKName, u"Qt-6.4.2"_s}};
-        return env;
-    }
-    std::unique_ptr<MainWindowController> makeWindow(MainWindowDelegate *delegate = nullptr)
-    {
-        return std::make_unique<MainWindowController>(delegate, environment());
+        return std::make_unique<MainWindowController>(delegate, env);
     }
 
     Preferences &store() { return store_; }
@@ -132,6 +129,7 @@ public:
     }
 
     int screens = 1;
+    QRect mainScreen{0, 0, 1920, 1080};
     QList<QStringList> alerts; // title, text, button
     // What the open panel answers: result (1 = confirmed) and folder.
     int panelResult = 1;
@@ -168,9 +166,6 @@ public:
 
 } // namespace
 
-// Guards the console's code list and its commands: which day folder and which folders are listed,
-// their order, counts and status, which display a start goes to, and when play, scan and re-assign
-// are allowed.
 class TestMainWindowController : public QObject
 {
     Q_OBJECT
@@ -662,26 +657,24 @@ void TestMainWindowController::selectionDrivesBrowserAndReassignment()
 void TestMainWindowController::centresOnOperatorScreen()
 {
     ConsoleTestRig rig(kNow);
-    MainWindowEnvironment env = rig.environment();
-    env.mainScreenFrame = [] {
-        return QRect(100, 40, 1280, 800);
-    };
-    MainWindowController w(nullptr, env);
-    QCOMPARE(w.ibVersionTextField()->text(), u"Version: 1.2.3 [xc-GNU-12 sdk-Qt-6.4.2]"_s);
-    w.resize(800, 600);
-    w.move(3000, 2000);
-    w.centerToMainScreen();
-    QVERIFY(QRect(100, 40, 1280, 800).contains(w.frameGeometry()));
-    QCOMPARE(w.frameGeometry().center().x(), 100 + 640 - 1);
+    const QRect screen(100, 40, 1280, 800);
+    rig.mainScreen = screen;
+    auto w = rig.makeWindow();
+    QCOMPARE(w->ibVersionTextField()->text(), u"Version: 1.2.3 [xc-GNU-12 sdk-Qt-6.4.2]"_s);
+    w->resize(800, 600);
+    w->move(3000, 2000);
+    w->centerToMainScreen();
+    QVERIFY(screen.contains(w->frameGeometry()));
+    QCOMPARE(w->frameGeometry().center().x(), 100 + 640 - 1);
     // Already on the screen: left where it is.
-    w.move(120, 60);
-    w.centerToMainScreen();
-    QCOMPARE(w.pos(), QPoint(120, 60));
+    w->move(120, 60);
+    w->centerToMainScreen();
+    QCOMPARE(w->pos(), QPoint(120, 60));
     // Larger than the screen: fitted.
-    w.resize(2000, 1200);
-    w.move(0, 0);
-    w.centerToMainScreen();
-    QVERIFY(QRect(100, 40, 1280, 800).contains(w.frameGeometry()));
+    w->resize(2000, 1200);
+    w->move(0, 0);
+    w->centerToMainScreen();
+    QVERIFY(screen.contains(w->frameGeometry()));
 }
 
 QTEST_MAIN(TestMainWindowController)
