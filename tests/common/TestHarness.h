@@ -53,3 +53,16 @@ bool near(QRgb pixel, const QColor &colour);
         QTEST_SET_MAIN_SOURCE_PATH                                                                 \
         return QTest::qExec(&test, argc, argv);                                                    \
     }
+
+// The same for a test that needs widgets (include <QApplication>).
+#define OVRA_TEST_WIDGETS_MAIN_WITH_CHILDREN(TestObject, ...)                                      \
+    int main(int argc, char **argv)                                                                \
+    {                                                                                              \
+        if (const int status = TestHarness::runChild(argc, argv, {__VA_ARGS__}); status >= 0)      \
+            return status;                                                                         \
+        QApplication app(argc, argv);                                                              \
+        app.setAttribute(Qt::AA_Use96Dpi, true);                                                   \
+        TestObject test;                                                                           \
+        QTEST_SET_MAIN_SOURCE_PATH                                                                 \
+        return QTest::qExec(&test, argc, argv);                                                    \
+    }
