@@ -1,4 +1,5 @@
 // Guards the delegate and settings window: launch prefs, commands, key routing, 06:05 relaunch.
+#include "TestHarness.h"
 #include "TestSupport.h"
 #include "console/MainWindowController.h"
 #include "console/MyImageBrowserView/MyImageBrowserViewController.h"
@@ -28,7 +29,6 @@
 #include <QComboBox>
 #include <QDBusConnection>
 #include <QDir>
-#include <QImage>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMenu>
@@ -211,15 +211,22 @@ private slots:
         QCOMPARE(store.integerForKey(u"prefNSScreenIndex8"_s), 8);
     }
 
-    void localFolderPathsFollowTheExecutableName()
+    void localFoldersFollowTheExecutableNameAndAreCreated()
     {
         QTemporaryDir res;
         const LocalFolderPaths named =
             AppDelegate::fixHeaderStrings(bundleWith(res.path(), u"kiosk"_s));
         QCOMPARE(named.currentFolder, u"~/kiosk/LocalSlideShowFolder/Current"_s);
         QCOMPARE(named.extraSlideShowFolder, u"~/kiosk/ExtraSlideShowFolder"_s);
-        QCOMPARE(AppDelegate::localFolderPaths().processedFolder,
-                 u"~/kiosk/LocalSlideShowFolder/Processed"_s);
+        // Validation creates them, and the demo slides' folder.
+        store_->setObject(u"~/Demo Slides"_s, kPrefDemoSlidesPath);
+        AppDelegate delegate;
+        delegate.validatePrefs();
+        for (const QString &folder :
+             {u"kiosk/LocalSlideShowFolder/Current"_s, u"kiosk/LocalSlideShowFolder/Processed"_s,
+              u"kiosk/LocalSlideShowFolder/Failed"_s, u"Demo Slides"_s}) {
+            QVERIFY2(QDir::home().exists(folder), qPrintable(folder));
+        }
         const LocalFolderPaths unnamed =
             AppDelegate::fixHeaderStrings(bundleWith(res.path(), QString()));
         QCOMPARE(unnamed.failedFolder, u"~/OvraSlideShow/LocalSlideShowFolder/Failed"_s);
@@ -279,20 +286,6 @@ private slots:
         QCOMPARE(delegate.validatePrefs(), valid);
     }
 
-    void validationCreatesTheLocalFolders()
-    {
-        store_->setObject(u"~/Demo Slides"_s, kPrefDemoSlidesPath);
-        AppDelegate delegate;
-        delegate.validatePrefs();
-        const QString home = QDir::homePath();
-        const LocalFolderPaths &paths = AppDelegate::localFolderPaths();
-        for (const QString &folder :
-             {paths.currentFolder, paths.failedFolder, paths.processedFolder}) {
-            QVERIFY2(QFileInfo(home + folder.mid(1)).isDir(), qPrintable(folder));
-        }
-        QVERIFY(QFileInfo(home + u"/Demo Slides"_s).isDir());
-    }
-
     void oldRootMovesIntoTheFactoryRootOnlyWhenAsked_data()
     {
         QTest::addColumn<bool>("moveWanted");
@@ -324,25 +317,22 @@ private slots:
 
     void codeIntakeListensOnTheDelegatesChannel()
     {
-        {
-            AppDelegate delegate;
-            delegate.applicationDidFinishLaunching();
-            BarcodeEntryController *intake = delegate.barcodeController();
-            QVERIFY(intake);
-            QVERIFY(intake->distributedCenter());
-            QDBusConnection bus = QDBusConnection::sessionBus();
-            if (bus.isConnected()) {
-                gVideoIsRecording = false;
-                QVERIFY(DistributedNotificationCenter::post(
-                    bus, kOvraXNotification,
-                    {{kKeyAction, u"statusIsRecording"_s}, {kKeySenderApp, u"Ovra-Video.app"_s}}));
-                QTRY_VERIFY(gVideoIsRecording);
-                gVideoIsRecording = false;
-            }
-            // Leaving the scope releases the delegate's channel before the
-            // controller, which must not reach back into it (the sanitizer build
-            // reports it if it does).
+        AppDelegate delegate;
+        delegate.applicationDidFinishLaunching();
+        BarcodeEntryController *intake = delegate.barcodeController();
+        QVERIFY(intake);
+        QVERIFY(intake->distributedCenter());
+        QDBusConnection bus = QDBusConnection::sessionBus();
+        if (bus.isConnected()) {
+            gVideoIsRecording = false;
+            QVERIFY(DistributedNotificationCenter::post(
+                bus, kOvraXNotification,
+                {{kKeyAction, u"statusIsRecording"_s}, {kKeySenderApp, u"Ovra-Video.app"_s}}));
+            QTRY_VERIFY(gVideoIsRecording);
+            gVideoIsRecording = false;
         }
+        // The delegate's end releases its channel before the controller, which
+        // must not reach back into it (the sanitizer build reports it if it does).
     }
 
     // The daily relaunch.
@@ -473,17 +463,11 @@ private slots:
         QTest::addColumn<QVariant>("edited");
         QTest::newRow("main window")
             << kPrefAlwaysShowMainWindow << QVariant(true) << QVariant(false);
-        QTest::newRow("sort order")
-            << kPrefSortListTag << QVariant(qint64(3)) << QVariant(qint64(2));
-        QTest::newRow("bring-to-front delay")
-            << kPrefAutoBringAppToFrontAfterLaunchDelay << QVariant(5.0) << QVariant(2.5);
         QTest::newRow("photo cap")
             << kPrefMaxPhotosInLocalFolder << QVariant(qint64(40)) << QVariant(qint64(120));
         QTest::newRow("pattern names")
             << kPrefPatternImageBaseNames << QVariant(QVariantList{u"BG"_s, u"Wood"_s})
             << QVariant(QVariantList{u"Stone"_s});
-        QTest::newRow("demo slides")
-            << kPrefDemoSlidesPath << QVariant(u"~/Demo"_s) << QVariant(u"/srv/demo"_s);
         QTest::newRow("room name 2")
             << u"prefNameOfDisplay2"_s << QVariant(u"Room B"_s) << QVariant(u"Lobby"_s);
         QTest::newRow("delay 2") << u"prefSlideShowDelay2"_s << QVariant(5.0) << QVariant(7.5);
@@ -582,36 +566,6 @@ private slots:
         }
         QCOMPARE(tags, expected);
         QVERIFY(!window->controlForKey(u"prefNameOfDisplay%1"_s.arg(displays + 1)));
-    }
-
-    void transitionMenuSelectsTheStoredStyle_data()
-    {
-        QTest::addColumn<QVariant>("style");
-        QTest::addColumn<QString>("selected");
-        QTest::newRow("push") << QVariant(kTransitionPush) << kTransitionPush;
-        QTest::newRow("other case") << QVariant(u"REVEAL"_s) << kTransitionReveal;
-        QTest::newRow("unknown") << QVariant(u"spin"_s) << kTransitionMenuRandom;
-    }
-    void transitionMenuSelectsTheStoredStyle()
-    {
-        QFETCH(QVariant, style);
-        QFETCH(QString, selected);
-        store_->setObject(style, kPrefTransitionStyle);
-        store_->setObject(kTransitionModeRandom, kPrefUseTransitionMode);
-        auto window = makeWindow();
-        QComboBox *popup = window->ibTransitionPopupButton();
-        QStringList items;
-        for (int i = 0; i < popup->count(); ++i) {
-            items << popup->itemText(i);
-        }
-        QCOMPARE(items, (QStringList{kTransitionMenuRandom, QString(), kNoTransitionEffect,
-                                     kTransitionFade, kTransitionMoveIn, kTransitionPush,
-                                     kTransitionReveal}));
-        // The empty item is a separator, not a choice.
-        QVERIFY(!(popup->model()->flags(popup->model()->index(1, 0)) & Qt::ItemIsSelectable));
-        QCOMPARE(popup->currentText(), selected);
-        // The stored style shows in random mode too; selecting is no command.
-        QCOMPARE(store_->objectForKey(kPrefTransitionStyle), style);
     }
 
     void customerRowsComeFromTheDayFolder()
@@ -814,43 +768,64 @@ private slots:
         QCOMPARE(resolved, chosen);
     }
 
-    void transitionMenuStoresTheChoice_data()
+    void transitionMenuShowsAndStoresTheChoice_data()
     {
-        QTest::addColumn<QString>("title");
+        QTest::addColumn<QString>("storedMode");
+        QTest::addColumn<QVariant>("stored");
+        QTest::addColumn<QString>("selected");
+        QTest::addColumn<QString>("chosen");
         QTest::addColumn<QString>("mode");
         QTest::addColumn<QString>("style");
-        QTest::newRow("no effect")
+        QTest::newRow("push; no effect chosen")
+            << kTransitionModeFixed << QVariant(kTransitionPush) << kTransitionPush
             << kNoTransitionEffect << kTransitionModeNone << kNoTransitionEffect;
-        QTest::newRow("random") << kTransitionMenuRandom << kTransitionModeRandom
-                                << kTransitionPush;
-        QTest::newRow("fixed") << kTransitionReveal << kTransitionModeFixed << kTransitionReveal;
+        // The stored style shows in random mode too.
+        QTest::newRow("other case; fixed chosen")
+            << kTransitionModeRandom << QVariant(u"REVEAL"_s) << kTransitionReveal
+            << kTransitionReveal << kTransitionModeFixed << kTransitionReveal;
+        QTest::newRow("unknown; random chosen")
+            << kTransitionModeFixed << QVariant(u"spin"_s) << kTransitionMenuRandom
+            << kTransitionMenuRandom << kTransitionModeRandom << u"spin"_s;
     }
-    void transitionMenuStoresTheChoice()
+    void transitionMenuShowsAndStoresTheChoice()
     {
-        QFETCH(QString, title);
+        QFETCH(QString, storedMode);
+        QFETCH(QVariant, stored);
+        QFETCH(QString, selected);
+        QFETCH(QString, chosen);
         QFETCH(QString, mode);
         QFETCH(QString, style);
-        store_->setObject(kTransitionPush, kPrefTransitionStyle);
-        store_->setObject(kTransitionModeFixed, kPrefUseTransitionMode);
+        store_->setObject(stored, kPrefTransitionStyle);
+        store_->setObject(storedMode, kPrefUseTransitionMode);
         QObject observer;
         int posted = 0;
         NotificationCenter::defaultCenter()->addObserver(
             &observer, kSlideShowChangeTransitionStyle,
             [&posted](const Notification &) { ++posted; });
-
         auto delegate = makeDelegate();
         QComboBox *popup = delegate->prefWindow()->ibTransitionPopupButton();
-        const int index = popup->findText(title);
-        QVERIFY(index >= 0);
+        QStringList items;
+        for (int i = 0; i < popup->count(); ++i) {
+            items << popup->itemText(i);
+        }
+        QCOMPARE(items, (QStringList{kTransitionMenuRandom, QString(), kNoTransitionEffect,
+                                     kTransitionFade, kTransitionMoveIn, kTransitionPush,
+                                     kTransitionReveal}));
+        // The empty item is a separator, not a choice.
+        QVERIFY(!(popup->model()->flags(popup->model()->index(1, 0)) & Qt::ItemIsSelectable));
+        QCOMPARE(popup->currentText(), selected);
+        // Showing the stored style is no command.
+        QCOMPARE(store_->objectForKey(kPrefTransitionStyle), stored);
+        QCOMPARE(posted, 0);
+
+        const int index = popup->findText(chosen);
         popup->setCurrentIndex(index);
         emit popup->activated(index);
-
         QCOMPARE(store_->stringForKey(kPrefUseTransitionMode), mode);
         QCOMPARE(store_->stringForKey(kPrefTransitionStyle), style);
         QCOMPARE(posted, 1);
         // Flushed: another reader of the file sees it at once.
-        Preferences reader(store_->filePath());
-        QCOMPARE(reader.stringForKey(kPrefUseTransitionMode), mode);
+        QCOMPARE(Preferences(store_->filePath()).stringForKey(kPrefUseTransitionMode), mode);
     }
 
     void identifyReachesOnlyTheTaggedDisplay_data()
@@ -902,25 +877,38 @@ private slots:
         QCOMPARE(shown, identified);
     }
 
-    void everyWindowOffersTheCommands()
+    void consoleAndRoomsOfferTheCommands()
     {
         store_->setBool(true, kPrefAlwaysShowMainWindow);
+        store_->setBool(false, kPrefDoShowMenuBar);
         auto delegate = makeDelegate();
+        delegate->observeMenuBarSetting();
         delegate->setupWindowControllers();
         delegate->openMainWindowIfWanted();
+        MainWindowController *console = delegate->mainWindowController();
+        // The menu bar follows the setting; its toggle follows the bar and leaves the setting.
+        QMenuBar *bar = console->menuBar();
+        QVERIFY(bar->isHidden());
+        store_->setBool(true, kPrefDoShowMenuBar);
+        QTRY_VERIFY(!bar->isHidden());
+        bar->hide();
+        delegate->showMenu(nullptr);
+        QVERIFY(!bar->isHidden());
+        delegate->showMenu(nullptr);
+        QVERIFY(bar->isHidden());
+        QVERIFY(store_->boolForKey(kPrefDoShowMenuBar));
+
         QWidget *room = delegate->slideShowWindowControllerList()[2]->window();
         // The same actions everywhere, made once; the console's menu holds them too.
         const QList<QAction *> commands = room->actions();
         QCOMPARE(delegate->prefWindow()->actions(), commands);
+        QStringList titles;
         for (QAction *command : commands) {
-            QVERIFY(delegate->mainWindowController()->actions().contains(command));
+            QVERIFY(console->actions().contains(command));
+            titles << command->text();
         }
         // A right click lists them.
         QCOMPARE(room->contextMenuPolicy(), Qt::ActionsContextMenu);
-        QStringList titles;
-        for (QAction *command : commands) {
-            titles << command->text();
-        }
         for (const QString &title : {u"Settings…"_s, u"Identify Displays"_s, u"Transition"_s,
                                      u"Show / Hide Menu Bar"_s, u"Relaunch"_s}) {
             QVERIFY2(titles.contains(title), qPrintable(title));
@@ -932,37 +920,9 @@ private slots:
         for (int i = 1; i < kScreens; ++i) {
             QVERIFY(delegate->slideShowWindowControllerList()[i]->identifyWindow()->isVisible());
         }
-    }
 
-    void menuBarFollowsTheSettingAndTheToggle()
-    {
-        store_->setBool(true, kPrefAlwaysShowMainWindow);
-        store_->setBool(false, kPrefDoShowMenuBar);
-        auto delegate = makeDelegate();
-        delegate->observeMenuBarSetting();
-        delegate->setupWindowControllers();
-        delegate->openMainWindowIfWanted();
-        QMenuBar *bar = delegate->mainWindowController()->menuBar();
-        QVERIFY(bar->isHidden());
-        store_->setBool(true, kPrefDoShowMenuBar);
-        QTRY_VERIFY(!bar->isHidden());
-        // The toggle follows the bar as it is, and leaves the setting alone.
-        bar->hide();
-        delegate->showMenu(nullptr);
-        QVERIFY(!bar->isHidden());
-        delegate->showMenu(nullptr);
-        QVERIFY(bar->isHidden());
-        QVERIFY(store_->boolForKey(kPrefDoShowMenuBar));
-    }
-
-    void becomingActiveFloatsTheConsole()
-    {
-        store_->setBool(true, kPrefAlwaysShowMainWindow);
-        auto delegate = makeDelegate();
-        delegate->openMainWindowIfWanted();
-        MainWindowController *console = delegate->mainWindowController();
-        QVERIFY(QTest::qWaitForWindowExposed(console));
-        console->move(5000, 5000); // off every screen
+        // Becoming active floats the console back onto the operator's screen.
+        console->move(5000, 5000);
         delegate->applicationWillBecomeActive();
         QVERIFY(console->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
         QTRY_COMPARE(QGuiApplication::focusWindow(), console->windowHandle());
@@ -997,24 +957,34 @@ private slots:
         QCOMPARE(room.has_value(), !answer.isNull());
     }
 
-    void doubleClickOffersTheRooms_data()
+    void tableRowShowsItsPhotosAndOffersTheRooms_data()
     {
         QTest::addColumn<bool>("tableFocused");
         QTest::newRow("table focused") << true;
-        QTest::newRow("focus elsewhere: only a beep") << false;
+        QTest::newRow("focus elsewhere: double-click only beeps") << false;
     }
-    void doubleClickOffersTheRooms()
+    void tableRowShowsItsPhotosAndOffersTheRooms()
     {
         QFETCH(bool, tableFocused);
-        const QString folder = makeCodeFolder(u"A77"_s);
+        const QString folder = makeCodeFolder(u"C5"_s);
         QVERIFY(!folder.isEmpty());
+        QVERIFY(TestHarness::writeJpeg(folder + u"/one.jpg"_s, QSize(32, 24), Qt::darkCyan));
+        QVERIFY(TestHarness::writeJpeg(folder + u"/two.jpg"_s, QSize(32, 24), Qt::darkCyan));
+        QVERIFY(TestSupport::writeFile(folder + u"/C5.xml"_s, "<data><code>C5</code></data>"));
         auto delegate = makeDelegate();
         delegate->setupWindowControllers();
         delegate->openPrefs(nullptr);
         PrefWindowController *prefs = delegate->prefWindow();
-        QVERIFY(prefs->isVisible());
         QTableView *table = prefs->ibCustomerTableView();
         QCOMPARE(table->model()->rowCount(), 1);
+        auto *browser = prefs->findChild<MyImageBrowserViewController *>();
+        QVERIFY(browser);
+        QSignalSpy added(browser, &MyImageBrowserViewController::addingFinished);
+        table->selectRow(0);
+        emit table->clicked(table->model()->index(0, 0));
+        // The search starts from the event loop, the thumbnails on a worker.
+        QTRY_VERIFY(!added.isEmpty());
+        QTRY_COMPARE(browser->images().size(), 2);
 
         QObject observer;
         QList<QVariantMap> played;
@@ -1027,10 +997,8 @@ private slots:
         } else {
             prefs->ibTransitionPopupButton()->setFocus();
         }
-        table->selectRow(0);
         // The table's double-click on the first row, as the view reports it.
         emit table->doubleClicked(table->model()->index(0, 0));
-
         SelectDisplayWindowController *chooser = delegate->selectDisplayWindowController();
         QCOMPARE(beeps_, tableFocused ? 0 : 1);
         QVERIFY(alerts_.isEmpty());
@@ -1045,29 +1013,6 @@ private slots:
         QCOMPARE(played.size(), 1);
         QCOMPARE(played[0].value(kKeyScreenIndex).toInt(), 1);
         QCOMPARE(played[0].value(kKeySourcePath).toString(), folder);
-    }
-
-    void clickShowsTheCodesPhotos()
-    {
-        const QString folder = makeCodeFolder(u"C5"_s);
-        QVERIFY(!folder.isEmpty());
-        QImage photo(32, 24, QImage::Format_RGB32);
-        photo.fill(Qt::darkCyan);
-        QVERIFY(photo.save(folder + u"/one.jpg"_s));
-        QVERIFY(photo.save(folder + u"/two.jpg"_s));
-        QVERIFY(TestSupport::writeFile(folder + u"/C5.xml"_s, "<data><code>C5</code></data>"));
-        auto delegate = makeDelegate();
-        delegate->openPrefs(nullptr);
-        PrefWindowController *prefs = delegate->prefWindow();
-        auto *browser = prefs->findChild<MyImageBrowserViewController *>();
-        QVERIFY(browser);
-        QSignalSpy added(browser, &MyImageBrowserViewController::addingFinished);
-        QTableView *table = prefs->ibCustomerTableView();
-        table->selectRow(0);
-        emit table->clicked(table->model()->index(0, 0));
-        // The search starts from the event loop, the thumbnails on a worker.
-        QTRY_VERIFY(!added.isEmpty());
-        QTRY_COMPARE(browser->images().size(), 2);
     }
 
 private:
