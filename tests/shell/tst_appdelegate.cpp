@@ -151,7 +151,7 @@ private slots:
         Preferences bare{QString()};
         AppDelegate::setupFactoryDefaults(bare, bundleWith(empty.path()));
         QVERIFY(bare.dictionaryRepresentation().isEmpty());
-        for (int launch = 0; launch < 3; ++launch) {
+        for (int launch = 0; launch < 2; ++launch) {
             Preferences store(file);
             AppDelegate::setupFactoryDefaults(store, bundleWith(res.path()));
             QCOMPARE(store.stringForKey(kPrefSlideShowPath), u"~/Store"_s);
@@ -160,13 +160,6 @@ private slots:
             QCOMPARE(store.persistentDomain(), (QVariantMap{{kPrefDoShoutMode, true}}));
             // The operator switches it off; the next launch forces it back.
             store.setBool(false, kPrefDoShoutMode);
-            if (launch == 1) {
-                // Clearing ours brings back the factory values, and the forced ones return.
-                store.setInteger(3, kPrefDaysToSaveLogs);
-                store.setObject(u"Lobby"_s, PreferenceKeys::displayNameKey(1));
-                AppDelegate::clearAllOurPrefs(store);
-                QVERIFY(store.persistentDomain().isEmpty());
-            }
             QVERIFY(store.synchronize());
         }
     }
@@ -631,27 +624,35 @@ private slots:
         QTest::addColumn<QDateTime>("openedAt");
         QTest::addColumn<QDateTime>("answeredAt");
         QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("ending");
         QTest::addColumn<bool>("accepted");
         const QDateTime noon(QDate(2026, 12, 6), QTime(12, 0));
         const QDateTime beforeMidnight(QDate(2026, 12, 31), QTime(23, 59));
         const QDateTime afterMidnight(QDate(2027, 1, 1), QTime(0, 1));
         const QString prefix = kFolderPasswordPrefix;
+        const QString go = u"continue"_s;
         QTest::newRow("yesterday's day after midnight")
-            << beforeMidnight << afterMidnight << prefix + u"31"_s << false;
+            << beforeMidnight << afterMidnight << prefix + u"31"_s << go << false;
         QTest::newRow("the new day after midnight")
-            << beforeMidnight << afterMidnight << prefix + u"01"_s << true;
+            << beforeMidnight << afterMidnight << prefix + u"01"_s << go << true;
         // The photo day changes at 03:00; the password does not wait for it.
         const QDateTime night(QDate(2026, 12, 7), QTime(1, 30));
-        QTest::newRow("calendar day at 01:30") << night << night << prefix + u"07"_s << true;
-        QTest::newRow("photo day at 01:30") << night << night << prefix + u"06"_s << false;
-        QTest::newRow("wrong prefix") << noon << noon << u"123406"_s << false;
+        QTest::newRow("calendar day at 01:30") << night << night << prefix + u"07"_s << go << true;
+        QTest::newRow("photo day at 01:30") << night << night << prefix + u"06"_s << go << false;
+        QTest::newRow("wrong prefix") << noon << noon << u"123406"_s << go << false;
+        QTest::newRow("right, but cancelled")
+            << noon << noon << prefix + u"06"_s << u"cancel"_s << false;
+        QTest::newRow("right, but closed by Escape")
+            << noon << noon << prefix + u"06"_s << u"escape"_s << false;
     }
     void passwordIsTheDayWhenAnswered()
     {
         QFETCH(QDateTime, openedAt);
         QFETCH(QDateTime, answeredAt);
         QFETCH(QString, typed);
+        QFETCH(QString, ending);
         QFETCH(bool, accepted);
+        const QVariantMap before = store_->persistentDomain();
         auto delegate = makeDelegate();
         PrefWindowController *prefs = delegate->prefWindow();
         Clock::setFixed(openedAt);
@@ -661,92 +662,59 @@ private slots:
 
         Clock::setFixed(answeredAt);
         prefs->ibPasswordTextField()->setText(typed);
-        prefs->passwordContinueButton()->click();
-
+        if (ending == u"cancel"_s) {
+            prefs->passwordCancelButton()->click();
+        } else if (ending == u"escape"_s) {
+            prefs->ibPasswordWindow()->reject();
+        } else {
+            prefs->passwordContinueButton()->click();
+        }
+        // A wrong day beeps twice and asks again, emptied.
+        const bool asksAgain = !accepted && ending == u"continue"_s;
+        QCOMPARE(beeps_, asksAgain ? 2 : 0);
+        QCOMPARE(prefs->ibPasswordWindow()->isVisible(), asksAgain);
+        QVERIFY(!asksAgain || prefs->ibPasswordTextField()->text().isEmpty());
+        if (!asksAgain && !accepted) {
+            // Continue after the sheet ended does nothing either.
+            delegate->continuePasswordWindow(prefs->passwordContinueButton());
+        }
+        QCOMPARE(panels_.size(), accepted ? 1 : 0);
         if (accepted) {
-            QCOMPARE(beeps_, 0);
-            QVERIFY(!prefs->ibPasswordWindow()->isVisible());
-            QCOMPARE(panels_.size(), 1);
-            QCOMPARE(panels_[0].value(kPanelMessageKey).toString(), kPanelMessageSlideShowFolder);
             QCOMPARE(panels_[0].value(kPrefFolderNameKey).toString(), kPrefSlideShowPath);
             QCOMPARE(panels_[0].value(kPanelSenderKey).value<QObject *>(),
                      static_cast<QObject *>(prefs->selectFolderButton()));
-        } else {
-            QCOMPARE(beeps_, 2);
-            QVERIFY(prefs->ibPasswordWindow()->isVisible());
-            QVERIFY(prefs->ibPasswordTextField()->text().isEmpty());
-            QVERIFY(panels_.isEmpty());
         }
-    }
-
-    void cancelledChoiceChangesNothing_data()
-    {
-        QTest::addColumn<QString>("how");
-        QTest::newRow("password cancelled") << u"password"_s;
-        QTest::newRow("password sheet closed by Escape") << u"escape"_s;
-        QTest::newRow("root panel cancelled") << u"root panel"_s;
-        QTest::newRow("movie panel cancelled") << u"movie panel"_s;
-    }
-    void cancelledChoiceChangesNothing()
-    {
-        QFETCH(QString, how);
-        const QString root = dir_->filePath(u"Store"_s);
-        QVERIFY(QDir().mkpath(root));
-        store_->setObject(root, kPrefSlideShowPath);
-        MyAliasKit::savePath(root, kPrefSlideShowPathAliasData, store_.get());
-        store_->setBool(true, kPrefSlideShowPathAliasDataIsValid);
-        const QVariantMap before = store_->persistentDomain();
-
-        auto delegate = makeDelegate();
-        PrefWindowController *prefs = delegate->prefWindow();
-        // A panel that would choose this, were it not cancelled.
-        panelPaths_ = {dir_->path()};
-        panelCode_ = kPanelReturnCancel;
-        if (how == u"password"_s || how == u"escape"_s) {
-            delegate->selectFolder(prefs->selectFolderButton());
-            prefs->ibPasswordTextField()->setText(AppDelegate::folderPassword());
-            if (how == u"password"_s) {
-                prefs->passwordCancelButton()->click();
-            } else {
-                prefs->ibPasswordWindow()->reject();
-            }
-            QVERIFY(!prefs->ibPasswordWindow()->isVisible());
-            QVERIFY(panels_.isEmpty());
-            // Continue after the sheet ended does nothing either.
-            delegate->continuePasswordWindow(prefs->passwordContinueButton());
-            QVERIFY(panels_.isEmpty());
-        } else if (how == u"root panel"_s) {
-            delegate->selectSlideShowFolder(prefs->selectFolderButton());
-            QCOMPARE(panels_.size(), 1);
-        } else {
-            delegate->selectItem(prefs->selectMovieButton());
-            QCOMPARE(panels_.size(), 1);
-        }
+        // The panel, if any, is cancelled here.
         QCOMPARE(store_->persistentDomain(), before);
     }
 
     void chosenItemIsStoredWithItsAlias_data()
     {
         QTest::addColumn<bool>("folder");
-        QTest::newRow("photo-store root") << true;
-        QTest::newRow("movie file") << false;
+        QTest::addColumn<bool>("chosen");
+        QTest::newRow("photo-store root") << true << true;
+        QTest::newRow("movie file") << false << true;
+        QTest::newRow("root panel cancelled") << true << false;
+        QTest::newRow("movie panel cancelled") << false << false;
     }
     void chosenItemIsStoredWithItsAlias()
     {
         QFETCH(bool, folder);
+        QFETCH(bool, chosen);
         const QString pathKey = folder ? kPrefSlideShowPath : kPrefMoviePath;
-        const QString chosen = dir_->filePath(folder ? u"Photos 2026"_s : u"intro.mp4"_s);
-        QVERIFY(folder ? QDir().mkpath(chosen) : TestSupport::writeFile(chosen, "movie"));
+        const QString item = dir_->filePath(folder ? u"Photos 2026"_s : u"intro.mp4"_s);
+        QVERIFY(folder ? QDir().mkpath(item) : TestSupport::writeFile(item, "movie"));
         // The previous choice, whose record must not survive the new one.
         const QString previous = dir_->filePath(u"previous"_s);
         QVERIFY(QDir().mkpath(previous));
         store_->setObject(previous, pathKey);
         MyAliasKit::savePath(previous, pathKey + kAliasDataSuffix, store_.get());
+        const QVariantMap before = store_->persistentDomain();
 
         auto delegate = makeDelegate();
         PrefWindowController *prefs = delegate->prefWindow();
-        panelCode_ = kPanelReturnOk;
-        panelPaths_ = {chosen};
+        panelCode_ = chosen ? kPanelReturnOk : kPanelReturnCancel;
+        panelPaths_ = {item};
         if (folder) {
             delegate->selectSlideShowFolder(prefs->selectFolderButton());
         } else {
@@ -759,13 +727,16 @@ private slots:
         QCOMPARE(panels_[0].value(kPanelPromptKey).toString(), kPanelPromptSelect);
         QCOMPARE(panels_[0].value(kPanelMessageKey).toString(),
                  folder ? kPanelMessageSlideShowFolder : kPanelMessageMovie);
-
-        QCOMPARE(store_->stringForKey(pathKey), chosen);
+        if (!chosen) {
+            QCOMPARE(store_->persistentDomain(), before);
+            return;
+        }
+        QCOMPARE(store_->stringForKey(pathKey), item);
         QVERIFY(store_->boolForKey(pathKey + kAliasDataIsValidSuffix));
         QString resolved;
         QVERIFY(MyAliasKit::resolveAliasFromData(store_->dataForKey(pathKey + kAliasDataSuffix),
                                                  &resolved));
-        QCOMPARE(resolved, chosen);
+        QCOMPARE(resolved, item);
     }
 
     void transitionMenuShowsAndStoresTheChoice_data()
@@ -838,7 +809,6 @@ private slots:
         QTest::newRow("identify, tag 3") << u"doIdentify"_s << 3 << QList<int>{2};
         QTest::newRow("identify, tag 5") << u"doIdentify"_s << 5 << QList<int>{};
         QTest::newRow("identify from no button") << u"notAButton"_s << 3 << QList<int>{};
-        QTest::newRow("stop, tag 2") << u"doStopSlideShow"_s << 2 << QList<int>{1};
         QTest::newRow("identifyScreen 7") << u"identifyScreen"_s << 7 << QList<int>{};
         QTest::newRow("identifyScreen 2") << u"identifyScreen"_s << 2 << QList<int>{2};
         QTest::newRow("identifyScreen -1") << u"identifyScreen"_s << -1 << QList<int>{1, 2, 3};
@@ -861,8 +831,6 @@ private slots:
             delegate->doIdentify(&button);
         } else if (command == u"notAButton"_s) {
             delegate->doIdentify(&plain);
-        } else if (command == u"doStopSlideShow"_s) {
-            delegate->doStopSlideShow(&button);
         } else if (command == u"identifyScreen"_s) {
             delegate->identifyScreen(argument);
         } else {
