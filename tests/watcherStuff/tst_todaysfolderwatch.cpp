@@ -169,32 +169,29 @@ private slots:
         QVERIFY(watch->reactivationCount() < 200);
     }
 
-    void followsThePhotoDay()
+    void followsThePhotoDayUntilTurnedOff_data()
     {
+        QTest::addColumn<bool>("nextDayThere");
+        QTest::newRow("next day's folder there") << true;
+        QTest::newRow("next day's folder not there yet") << false;
+    }
+    void followsThePhotoDayUntilTurnedOff()
+    {
+        QFETCH(bool, nextDayThere);
         QVERIFY(QDir().mkpath(rig->path(kDay)));
-        QVERIFY(QDir().mkpath(rig->path(kNextDay)));
+        QVERIFY(!nextDayThere || QDir().mkpath(rig->path(kNextDay)));
+        rig->controller().fCurrentBarcode = u"A"_s;
         watch->setFollowsPhotoDay(true);
         QVERIFY(watch->followsPhotoDay());
         QCOMPARE(watch->watchedFolder(), watched(kDay));
         // Half an hour to 03:00, and a second past it.
         QCOMPARE(TodaysFolderWatch::msecsToNextPhotoDay(), qint64(30 * 60 + 1) * 1000);
-
         Clock::setFixed(kAfterDayChange);
         QCOMPARE(TodaysFolderWatch::msecsToNextPhotoDay(), qint64(24 * 3600 - 4) * 1000);
         watch->photoDayMayHaveChanged();
-        QCOMPARE(watch->watchedFolder(), watched(kNextDay));
-    }
+        QCOMPARE(watch->watchedFolder(), nextDayThere ? watched(kNextDay) : QString());
 
-    void waitsForADayFolderThatIsNotThereYet()
-    {
-        QVERIFY(QDir().mkpath(rig->path(kDay)));
-        rig->controller().fCurrentBarcode = u"A"_s;
-        watch->setFollowsPhotoDay(true);
-        Clock::setFixed(kAfterDayChange);
-        watch->photoDayMayHaveChanged();
-        QCOMPARE(watch->watchedFolder(), QString());
-
-        // The day's first photo creates the folder: watched, and shown.
+        // The day's first photo (creating the folder, when missing): watched, and shown.
         QVERIFY(rig->makePhoto(kNextDay + u"/A/first.jpg"_s));
         QTRY_COMPARE(watch->watchedFolder(), watched(kNextDay));
         QTRY_COMPARE(watch->reactivationCount(), 1);
@@ -206,6 +203,19 @@ private slots:
         QVERIFY(rig->makePhoto(kNextDay + u"/A/again.jpg"_s));
         QTRY_VERIFY(rig->workingFolderEntries().contains(u"again.jpg"_s));
         QCOMPARE(watch->watchedFolder(), watched(kNextDay));
+
+        // Turned off, the watch itself ends too.
+        rig->settle();
+        QTRY_VERIFY(!watch->reactivationPending());
+        watch->setFollowsPhotoDay(false);
+        QCOMPARE(watch->watchedFolder(), QString());
+        for (const FolderWatcher *watcher : watch->findChildren<FolderWatcher *>()) {
+            QVERIFY(!watcher->isRunning());
+        }
+        const int count = watch->reactivationCount();
+        announce(watched(kNextDay));
+        QVERIFY(!watch->reactivationPending());
+        QCOMPARE(watch->reactivationCount(), count);
     }
 
     void tearDownLeavesTheWatchRunning()
@@ -230,23 +240,6 @@ private slots:
         QVERIFY(TestSupport::writeFile(rig->path(kDay + u"/b.jpg"_s), "jpeg"));
         QTRY_COMPARE(watch->reactivationCount(), 1);
         rig->center.removeObserver(&console);
-    }
-
-    void turnedOffNoLongerReacts()
-    {
-        QVERIFY(QDir().mkpath(rig->path(kDay)));
-        rig->controller().fCurrentBarcode = u"A"_s;
-        watch->setFollowsPhotoDay(true);
-        QCOMPARE(watch->watchedFolder(), watched(kDay));
-        watch->setFollowsPhotoDay(false);
-        QCOMPARE(watch->watchedFolder(), QString());
-        // Turned off, the watch itself ends too.
-        for (const FolderWatcher *watcher : watch->findChildren<FolderWatcher *>()) {
-            QVERIFY(!watcher->isRunning());
-        }
-        announce(watched(kDay));
-        QVERIFY(!watch->reactivationPending());
-        QCOMPARE(watch->reactivationCount(), 0);
     }
 
 private:
