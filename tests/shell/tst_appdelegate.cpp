@@ -409,12 +409,8 @@ private slots:
         QFETCH(int, modifiers);
         QFETCH(QString, buffered);
         QFETCH(bool, reachesWindow);
-        std::unique_ptr<QWidget> window;
-        if (displayWindow) {
-            window = std::make_unique<borderlessWindow>(QRect(0, 0, 400, 300));
-        } else {
-            window = std::make_unique<QWidget>();
-        }
+        const std::unique_ptr<QWidget> window(
+            displayWindow ? new borderlessWindow(QRect(0, 0, 400, 300)) : new QWidget);
         auto *field = new QLineEdit;
         (new QVBoxLayout(window.get()))->addWidget(field);
         window->show();
@@ -573,10 +569,10 @@ private slots:
         window->setCustomerRows(CustomerTableModel::rowsOfDayFolder(day));
         CustomerTableModel *rows = window->ibArrayController();
         QCOMPARE(rows->rowCount(), 2);
-        QCOMPARE(rows->rowDictionary(0).value(kKeyCode).toString(), u"A1"_s);
-        QCOMPARE(rows->rowDictionary(0).value(kKeyName).toString(), u"Ann Example"_s);
-        QCOMPARE(rows->rowDictionary(0).value(kKeyEmail).toString(), u"ann@example.org"_s);
-        QCOMPARE(rows->rowDictionary(1).value(kKeyCode).toString(), u"B2"_s);
+        QCOMPARE(rows->rowDictionary(0), (QVariantMap{{kKeyCode, u"A1"_s},
+                                                      {kKeyName, u"Ann Example"_s},
+                                                      {kKeyEmail, u"ann@example.org"_s}}));
+        QCOMPARE(rows->rowDictionary(1), (QVariantMap{{kKeyCode, u"B2"_s}}));
         QVERIFY(rows->rowDictionary(2).isEmpty());
         QCOMPARE(window->selectedRow(), -1);
         window->ibCustomerTableView()->selectRow(1);
