@@ -1,5 +1,4 @@
-// Guards the watchers: new, re-created, polled and overflowed folders, today's folder and its
-// coalesced re-activation, and the local master folder's cap.
+// Guards the watchers: new, re-created and overflowed folders, today's folder, the local cap.
 #include "IntakeTestRig.h"
 #include "StderrCapture.h"
 #include "TestSupport.h"
