@@ -728,6 +728,8 @@ inline const QString kLogCompositeNotWritten =
 // ---- display controller and chooser
 inline const QString kLogPhotoIncomplete =
     QStringLiteral("%1 is not complete (no JPEG end marker): not shown");
+inline const QString kLogNoQueuedPhotoExists =
+    QStringLiteral("%1->%2...none of the %3 queued photos exists; trying again after the delay");
 inline const QString kSlideShowBroadcast = QStringLiteral("SlideShowBroadcast");
 inline const QString kOvraQTMovieDidEnd = QStringLiteral("ovraQTMovieDidEndNotification");
 inline const QString kUpdateAnimationMovie = QStringLiteral("updateAnimationMovieNotification");
@@ -1030,8 +1032,10 @@ inline const QString kLogWatcherPolling = QStringLiteral("%1-> polling [%2] ever
 inline const QString kReasonNetworkFileSystem = QStringLiteral("network file system");
 inline const QString kReasonPollingForced = QStringLiteral("polling forced by %1");
 inline const QString kLogWatcherCannotWatch = QStringLiteral("%1-> cannot watch [%2]: %3");
-inline const QString kLogWatcherEnded =
-    QStringLiteral("%1-> the watched folder [%2] is gone; the watch ended");
+inline const QString kLogWatcherFolderGone =
+    QStringLiteral("%1-> the watched folder [%2] is gone; waiting for it to come back");
+inline const QString kLogWatcherFolderBack =
+    QStringLiteral("%1-> the watched folder [%2] is back; watched again");
 inline const QString kLogUnableToAccessFolder =
     QStringLiteral("%1->%2... Unable to access Folder at: [%3]......");
 inline const QString kLogLocalItemMissing = QStringLiteral("item does NOT exist [%1]");

@@ -25,8 +25,6 @@ namespace {
 // A display whose photos are all gone looks again no sooner than this, even
 // with no delay set: never a busy loop over dead names.
 constexpr double kMissingPhotosRetrySeconds = 1.0;
-const QString kLogNoQueuedPhotoExists =
-    QStringLiteral("%1->%2...none of the %3 queued photos exists; trying again after the delay");
 } // namespace
 
 void slideShowWindowController::startSequence()
