@@ -7,6 +7,7 @@
 #include "platform/Preferences.h"
 #include "platform/ThreadHandoff.h"
 #include "shell/CommonHeader.h"
+#include "slideshow/RoomPlayerState.h"
 #include "slideshow/SlideshowView.h"
 #include "slideshow/borderlessWindow.h"
 #include "slideshow/zoomedInNSImageView.h"
@@ -198,6 +199,7 @@ void slideShowWindowController::finishStep(const StepOutcome &outcome)
         return;
     case StepResult::NoFolder:
         OvraLog(kLogNoPathSetForSlideShow);
+        playerState_->setStatus(RoomPlayerState::Status::Stopped);
         isInsideSlideShowLoop = false;
         emit slideShowEnded();
         return;
@@ -241,6 +243,8 @@ void slideShowWindowController::showStepImage(const StepOutcome &outcome)
         slideView_->transitionToImage(outcome.image);
     }
     ibZoomedInTextField->setText(captionForPath(outcome.path));
+    updatePlayerStatus();
+    playerState_->photoShown(outcome.path);
     emit slideShown(outcome.path);
 }
 
@@ -274,6 +278,11 @@ void slideShowWindowController::endOfStep()
 
 void slideShowWindowController::handleSlideTestNotification(const Notification &)
 {
+    showNextQueuedPhoto();
+}
+
+void slideShowWindowController::showNextQueuedPhoto()
+{
     const QString path = slideShowQueue.getNextObject();
     const QImage image = getNSImageFromFilePath(path, window_->size());
     if (image.isNull()) {
@@ -281,6 +290,7 @@ void slideShowWindowController::handleSlideTestNotification(const Notification &
         return;
     }
     slideView_->transitionToImage(image);
+    playerState_->photoShown(path);
 }
 
 void slideShowWindowController::setTransitionStyle(const QString &name)
