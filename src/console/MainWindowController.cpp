@@ -22,6 +22,7 @@
 #include "support/PhotoStoreLayout.h"
 
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QHeaderView>
 #include <QMessageBox>
@@ -254,6 +255,13 @@ void MainWindowController::registerObservers()
                          [this](const Notification &) { scanFolderAgain(); });
     fCenter->addObserver(this, kSlideShowStatus, [this](const Notification &n) {
         onMainThread([this, n] { handleSlideShowStatusNotification(n); });
+    });
+    fCenter->addObserver(this, kWorkingFolderActivated, [this](const Notification &n) {
+        onMainThread([this, n] {
+            fWorkingFolderCode = n.userInfo.value(kKeyCode).toString();
+            fWorkingFolderName = QFileInfo(n.userInfo.value(kKeySourcePath).toString()).fileName();
+            markWorkingFolderCode();
+        });
     });
     fCenter->addObserver(this, kTestNotification, [this](const Notification &) {
         onMainThread([this] { rebuildPopupArrayController(); });

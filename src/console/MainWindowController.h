@@ -4,8 +4,10 @@
 #include "intake/OvraSearchDelegate.h"
 
 #include <QMainWindow>
+#include <QMap>
 #include <QPointer>
 #include <QRect>
+#include <QSet>
 #include <QThreadPool>
 #include <QVariantList>
 #include <QVariantMap>
@@ -181,6 +183,9 @@ private:
     void applySortOrder();
     void startCodeOnDisplay(const QVariantMap &info, const QString &sourcePath);
     void bindStatusField(const QString &key);
+    void followWorkingFolder(const QVariantMap &status);
+    void markWorkingFolderCode();
+    void setRowStatus(const QString &code, const QString &status);
     void setCodeButtonsEnabled(bool enabled);
     void emptyBrowser();
     void showEmptyView();
@@ -209,6 +214,14 @@ private:
     std::atomic_bool fInsideScanning{false};
     bool fClearingSelection = false;
     int fCountTotal = 0;
+    // A typed code plays from the working folder, which the status messages
+    // name: its row is marked "code (room)" while a display plays that folder.
+    QString fWorkingFolderCode;       // the code last copied into it
+    QString fWorkingFolderName;       // the folder's name in the messages
+    QSet<int> fWorkingFolderDisplays; // the displays given that folder
+    QMap<int, bool> fDisplayRunning;  // by display index
+    QString fMarkedCode;
+    QString fMarkedStatus;
     // Destroyed next to last, waiting for the counters still running...
     QThreadPool fCountPool;
     // ...which the last scan's loader, destroyed first, tells to stop.

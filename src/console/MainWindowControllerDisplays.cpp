@@ -180,6 +180,66 @@ void MainWindowController::handleSlideShowStatusNotification(const Notification 
         OvraLog(kLogScreenIsPlaying.arg(kSelf, QStringLiteral("handleSlideShowStatusNotification"),
                                         info.value(kKeyScreenIsPlaying).toString()));
     }
+    followWorkingFolder(info);
+}
+
+void MainWindowController::followWorkingFolder(const QVariantMap &status)
+{
+    if (!status.contains(kKeyScreenIndex)) {
+        return;
+    }
+    const int index = status.value(kKeyScreenIndex).toInt();
+    if (status.contains(kKeyMesg)) {
+        fDisplayRunning.insert(index, status.value(kKeyMesg).toString() == kMesgSlideShowRunning);
+    }
+    if (status.contains(kKeyCode) && !fWorkingFolderName.isEmpty() &&
+        status.value(kKeyCode).toString().compare(fWorkingFolderName, Qt::CaseInsensitive) == 0) {
+        // The old folder's status (not playing) comes before the new one's.
+        if (status.value(kKeyScreenIsPlaying).toBool()) {
+            fWorkingFolderDisplays.insert(index);
+        } else {
+            fWorkingFolderDisplays.remove(index);
+        }
+    } else if (status.contains(kKeyCode) && status.value(kKeyScreenIsPlaying).toBool()) {
+        fWorkingFolderDisplays.remove(index); // that display now plays another folder
+    }
+    markWorkingFolderCode();
+}
+
+void MainWindowController::markWorkingFolderCode()
+{
+    int playing = -1;
+    for (const int index : std::as_const(fWorkingFolderDisplays)) {
+        if (fDisplayRunning.value(index) && (playing < 0 || index < playing)) {
+            playing = index;
+        }
+    }
+    QString code;
+    QString status;
+    if (playing >= 0 && !fWorkingFolderCode.isEmpty()) {
+        const QVariant room = fStore->objectForKey(PreferenceKeys::displayNameKey(playing + 1));
+        code = fWorkingFolderCode;
+        status = kCodeStatusFormat.arg(code, room.isValid() ? room.toString() : kMissingObjectText);
+    }
+    if (code == fMarkedCode && status == fMarkedStatus) {
+        return;
+    }
+    if (!fMarkedCode.isEmpty() && fMarkedCode.compare(code, Qt::CaseInsensitive) != 0) {
+        setRowStatus(fMarkedCode, fMarkedCode);
+    }
+    fMarkedCode = code;
+    fMarkedStatus = status;
+    if (!code.isEmpty()) {
+        setRowStatus(code, status);
+    }
+}
+
+void MainWindowController::setRowStatus(const QString &code, const QString &status)
+{
+    if (fCodeList->setCodeStatus(code, status) > 0) {
+        OvraLog(
+            kLogWorkingFolderRow.arg(kSelf, QStringLiteral("markWorkingFolderCode"), code, status));
+    }
 }
 
 void MainWindowController::bindStatusField(const QString &key)

@@ -75,6 +75,9 @@ void MainWindowController::applyScannedList(const QList<CodeFolderScan::Folder> 
     clearSelectionWithoutClick();
     fCountTotal = int(rows.size());
     fCodeList->setContent(rows);
+    if (!fMarkedCode.isEmpty()) {
+        fCodeList->setCodeStatus(fMarkedCode, fMarkedStatus);
+    }
     updateCountingLabel(fCodeList->uncountedCount());
     emit codeListShown(int(rows.size()));
 }

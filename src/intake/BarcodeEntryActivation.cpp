@@ -152,8 +152,9 @@ void BarcodeEntryController::FindOvraFilesWithID(const QString &code)
     // The search runs on the main thread, at the next pass of its loop.
     QMetaObject::invokeMethod(
         this,
-        [this, request, generation] {
+        [this, request, generation, code] {
             fSearchGeneration = generation;
+            fSearchCode = code;
             _photoQuery->startSearchActionWithParamOldwayOvra2(request);
         },
         Qt::QueuedConnection);
@@ -177,6 +178,7 @@ void BarcodeEntryController::scheduleCopy(const QVariantMap &param, const QStrin
     // makes an older one stop at its next photo: the working folder never
     // holds a mixture of two codes.
     const quint64 generation = fSearchGeneration;
+    const QString code = fSearchCode;
     if (fCopyState->generation != generation) {
         return;
     }
@@ -185,10 +187,10 @@ void BarcodeEntryController::scheduleCopy(const QVariantMap &param, const QStrin
         ++fCopyState->running;
     }
     std::shared_ptr<CopyState> state = fCopyState;
-    currentTaskQueue()->start([this, state, param, results, generation] {
+    currentTaskQueue()->start([this, state, param, results, generation, code] {
         QThread::currentThread()->setObjectName(currentTaskQueueLabel());
         if (state->generation == generation) {
-            handleFoundImages(param, results, generation);
+            handleFoundImages(param, results, generation, code);
         }
         const std::lock_guard guard(state->lock);
         --state->running;
@@ -197,7 +199,7 @@ void BarcodeEntryController::scheduleCopy(const QVariantMap &param, const QStrin
 }
 
 void BarcodeEntryController::handleFoundImages(const QVariantMap &param, const QStringList &results,
-                                               quint64 generation)
+                                               quint64 generation, const QString &code)
 {
     const QString altPath = param.value(kKeyAltPath).toString();
     ActivationCopyJob job;
@@ -209,12 +211,16 @@ void BarcodeEntryController::handleFoundImages(const QVariantMap &param, const Q
     job.superseded = [state, generation] {
         return state->generation != generation;
     };
-    job.announce = [this, state, generation] {
+    job.announce = [this, state, generation, code] {
         QMetaObject::invokeMethod(
             this,
-            [this, state, generation] {
+            [this, state, generation, code] {
                 // A newer code already owns the working folder.
                 if (state->generation == generation) {
+                    // Which code the folder now holds, for whoever shows it.
+                    fCenter->postNotificationName(
+                        kWorkingFolderActivated, QVariant(),
+                        {{kKeyCode, code}, {kKeySourcePath, fTempFolderPath}});
                     postNotificationOnMainThread(displayMessage());
                 }
             },

@@ -130,8 +130,8 @@ private:
     void registerObservers();
     void showRecordingAlert();
     void scheduleCopy(const QVariantMap &param, const QStringList &results);
-    void handleFoundImages(const QVariantMap &param, const QStringList &results,
-                           quint64 generation);
+    void handleFoundImages(const QVariantMap &param, const QStringList &results, quint64 generation,
+                           const QString &code);
     Preferences *store() const;
 
     BarcodeEntryEnvironment fEnvironment;
@@ -142,6 +142,7 @@ private:
     std::shared_ptr<OverlayCompositor> fCompositor;
     std::shared_ptr<CopyState> fCopyState;
     quint64 fSearchGeneration = 0; // of the code search under way
+    QString fSearchCode;           // and its code
     QString fTempFolderPath;
     QTimer fTimer;
     QString _fTempBuffer;

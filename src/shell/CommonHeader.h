@@ -728,6 +728,8 @@ inline const QString kLogCompositeNotWritten =
 // ---- display controller and chooser
 inline const QString kLogPhotoIncomplete =
     QStringLiteral("%1 is not complete (no JPEG end marker): not shown");
+inline const QString kLogNoQueuedPhotoExists =
+    QStringLiteral("%1->%2...none of the %3 queued photos exists; trying again after the delay");
 inline const QString kSlideShowBroadcast = QStringLiteral("SlideShowBroadcast");
 inline const QString kOvraQTMovieDidEnd = QStringLiteral("ovraQTMovieDidEndNotification");
 inline const QString kUpdateAnimationMovie = QStringLiteral("updateAnimationMovieNotification");
@@ -1030,8 +1032,10 @@ inline const QString kLogWatcherPolling = QStringLiteral("%1-> polling [%2] ever
 inline const QString kReasonNetworkFileSystem = QStringLiteral("network file system");
 inline const QString kReasonPollingForced = QStringLiteral("polling forced by %1");
 inline const QString kLogWatcherCannotWatch = QStringLiteral("%1-> cannot watch [%2]: %3");
-inline const QString kLogWatcherEnded =
-    QStringLiteral("%1-> the watched folder [%2] is gone; the watch ended");
+inline const QString kLogWatcherFolderGone =
+    QStringLiteral("%1-> the watched folder [%2] is gone; waiting for it to come back");
+inline const QString kLogWatcherFolderBack =
+    QStringLiteral("%1-> the watched folder [%2] is back; watched again");
 inline const QString kLogUnableToAccessFolder =
     QStringLiteral("%1->%2... Unable to access Folder at: [%3]......");
 inline const QString kLogLocalItemMissing = QStringLiteral("item does NOT exist [%1]");
@@ -1065,3 +1069,38 @@ inline const QString kSupervisorSystemd = QStringLiteral("systemd");
 inline constexpr int kExitStatusRestartMe = 75;
 inline const QString kLogRelaunchBySupervisor =
     QStringLiteral("%1->%2...leaving the restart to the service manager (exit %3)");
+
+// ---- rooms as media players on the session bus, and where a typed code plays
+// Posted on the main thread just before the working folder is handed to a
+// display: {"code": the code copied into it, "sourcePath": the working folder}.
+inline const QString kWorkingFolderActivated = QStringLiteral("WorkingFolderActivated");
+inline const QString kMprisServiceFormat = QStringLiteral("org.mpris.MediaPlayer2.ovra.room%1");
+inline const QString kMprisObjectPath = QStringLiteral("/org/mpris/MediaPlayer2");
+inline const QString kMprisRootInterface = QStringLiteral("org.mpris.MediaPlayer2");
+inline const QString kMprisPlayerInterface = QStringLiteral("org.mpris.MediaPlayer2.Player");
+inline const QString kDBusPropertiesInterface = QStringLiteral("org.freedesktop.DBus.Properties");
+inline const QString kDBusPropertiesChanged = QStringLiteral("PropertiesChanged");
+inline const QString kMprisIdentityFormat = QStringLiteral("Ovra VideoWall \u2013 %1");
+// The installed desktop entry, ovra-videowall.desktop, without its suffix.
+inline const QString kMprisDesktopEntry = QStringLiteral("ovra-videowall");
+inline const QString kMprisPlaying = QStringLiteral("Playing");
+inline const QString kMprisPaused = QStringLiteral("Paused");
+inline const QString kMprisStopped = QStringLiteral("Stopped");
+inline const QString kMprisTrackIdFormat = QStringLiteral("/org/ovra/VideoWall/room%1/photo%2");
+inline const QString kMprisNoTrack = QStringLiteral("/org/mpris/MediaPlayer2/TrackList/NoTrack");
+inline const QString kMprisTrackId = QStringLiteral("mpris:trackid");
+inline const QString kMprisArtUrl = QStringLiteral("mpris:artUrl");
+inline const QString kXesamTitle = QStringLiteral("xesam:title");
+inline const QString kXesamAlbum = QStringLiteral("xesam:album");
+inline const QString kXesamUrl = QStringLiteral("xesam:url");
+inline const QString kMprisPlaybackStatus = QStringLiteral("PlaybackStatus");
+inline const QString kMprisMetadata = QStringLiteral("Metadata");
+inline const QString kMprisIdentity = QStringLiteral("Identity");
+inline const QString kLogMprisNoSessionBus =
+    QStringLiteral("No D-Bus session bus: the rooms are not offered as media players");
+inline const QString kLogMprisOffered = QStringLiteral("%1->%2...media player [%3] offered");
+inline const QString kLogMprisNotOffered =
+    QStringLiteral("%1->%2...media player [%3] NOT offered: %4");
+inline const QString kLogMprisCommand = QStringLiteral("%1->%2...media player command [%3]");
+inline const QString kLogWorkingFolderRow =
+    QStringLiteral("Inside %1 => %2...row of code [%3] reads [%4]");

@@ -7,6 +7,8 @@
 #include "platform/ThreadHandoff.h"
 #include "shell/CommonHeader.h"
 #include "shell/PreferenceKeys.h"
+#include "slideshow/RoomMediaPlayer.h"
+#include "slideshow/RoomPlayerState.h"
 #include "slideshow/SlideshowView.h"
 #include "slideshow/borderlessWindow.h"
 #include "slideshow/zoomedInNSImageView.h"
@@ -38,6 +40,9 @@ slideShowWindowController::slideShowWindowController(int index, QObject *parent)
 
     setupParametersForIndex(index);
     setScreenIndex(index);
+    playerState_ = std::make_unique<RoomPlayerState>(index + 1);
+    playerState_->setRoomName(Preferences::standardUserDefaults()->stringForKey(
+        PreferenceKeys::displayNameKey(index + 1)));
     awakeFromNib();
     // Every display window, the main screen's too, stays frameless at the
     // normal level and can be resized; its views follow its size.
@@ -53,6 +58,7 @@ slideShowWindowController::slideShowWindowController(int index, QObject *parent)
         window_->activateWindow();
     }
     setupIdentifyWindow();
+    offerMediaPlayer();
     QMetaObject::invokeMethod(
         this, [this] { slideView_->resizeSelfToParent(); }, Qt::QueuedConnection);
     // Queued: a removed screen may still be listed while its signal is out.
@@ -64,6 +70,7 @@ slideShowWindowController::slideShowWindowController(int index, QObject *parent)
 
 slideShowWindowController::~slideShowWindowController()
 {
+    player_.reset(); // off the bus before anything it commands goes
     doSuspendSlideShow = true;
     NotificationCenter::defaultCenter()->removeObserver(this);
     slideShowQueue.reset();
@@ -142,6 +149,10 @@ void slideShowWindowController::observeNotifications()
         OvraLog(
             kLogControllerEvent.arg(who(), QStringLiteral("handleCloseZoomedInWindow"), QString()));
     });
+    center->addObserver(this, kWorkingFolderActivated, [this](const Notification &n) {
+        workingFolderCode_ = n.userInfo.value(kKeyCode).toString();
+        workingFolderPath_ = n.userInfo.value(kKeySourcePath).toString();
+    });
     center->addObserver(this, kApplicationDidChangeScreenParameters,
                         [this](const Notification &) { handleScreenDidChange(); });
     // No movie player is ever installed, so the end of a movie concerns no display.
@@ -163,6 +174,8 @@ void slideShowWindowController::observePreferences()
                     window_->setCursor(Qt::BlankCursor);
                 }
                 resizeSelfToParent();
+            } else if (key == PreferenceKeys::displayNameKey(fScreenIndex + 1)) {
+                playerState_->setRoomName(value.toString());
             }
         },
         Qt::QueuedConnection);
@@ -249,6 +262,49 @@ void slideShowWindowController::showHideThisWindow()
 void slideShowWindowController::handleScreenDidChange()
 {
     showHideThisWindow();
+    offerMediaPlayer();
+}
+
+// Every screen that plays is a room on the bus; the operator's screen is not.
+void slideShowWindowController::offerMediaPlayer()
+{
+    if (!screensAllowPlaying()) {
+        player_.reset();
+        return;
+    }
+    if (player_) {
+        return;
+    }
+    RoomMediaPlayer::Commands commands;
+    commands.play = [this] {
+        if (doSuspendSlideShow) {
+            toggleShow();
+        }
+    };
+    commands.pause = [this] {
+        if (!doSuspendSlideShow) {
+            toggleShow();
+        }
+    };
+    commands.stop = commands.pause;
+    commands.playPause = [this] {
+        toggleShow();
+    };
+    commands.next = [this] {
+        showNextQueuedPhoto();
+    };
+    player_ = std::make_unique<RoomMediaPlayer>(playerState_.get(), std::move(commands));
+    if (!player_->isOffered()) {
+        player_.reset();
+    }
+}
+
+void slideShowWindowController::updatePlayerStatus()
+{
+    using Status = RoomPlayerState::Status;
+    playerState_->setStatus(fSourcePath.isEmpty() ? Status::Stopped
+                            : doSuspendSlideShow  ? Status::Paused
+                                                  : Status::Playing);
 }
 
 bool slideShowWindowController::screensAllowPlaying() const
@@ -258,6 +314,7 @@ bool slideShowWindowController::screensAllowPlaying() const
 
 void slideShowWindowController::broadcastSlideShowStatus()
 {
+    updatePlayerStatus();
     NotificationCenter::defaultCenter()->postNotificationName(
         kSlideShowStatus, QVariant(),
         {{kKeyMesg, doSuspendSlideShow ? kMesgSlideShowNotRunning : kMesgSlideShowRunning},
@@ -302,6 +359,12 @@ void slideShowWindowController::handleSlideShowParamChangedNotification(const No
         }
         fSourcePath = path;
         const QString code = QFileInfo(path).fileName();
+        // A typed code plays from the working folder under the folder's name.
+        playerState_->setCode(!workingFolderPath_.isEmpty() &&
+                                      QFileInfo(path) == QFileInfo(workingFolderPath_)
+                                  ? workingFolderCode_
+                                  : code);
+        updatePlayerStatus();
         const QVariant name = store->objectForKey(PreferenceKeys::displayNameKey(fScreenIndex + 1));
         postCodeStatus(
             code,
@@ -328,6 +391,11 @@ void slideShowWindowController::handleSlideShowParamToggleShowNotification(const
             kLogNotForUs.arg(who(), QStringLiteral("handleSlideShowParamToggleShowNotification")));
         return;
     }
+    toggleShow();
+}
+
+void slideShowWindowController::toggleShow()
+{
     if (doSuspendSlideShow) {
         doSuspendSlideShow = false;
         startSequence();

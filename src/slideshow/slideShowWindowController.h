@@ -23,6 +23,8 @@ class OvraPhotoQueryController;
 class QLabel;
 class QLineEdit;
 class QWidget;
+class RoomMediaPlayer;
+class RoomPlayerState;
 class SlideshowView;
 class borderlessWindow;
 class zoomedInNSImageView;
@@ -60,6 +62,10 @@ public:
     void setupAndStartQuery();
     void doneSearchOperation(OvraPhotoQueryController *query, const QVariantMap &param) override;
     void broadcastSlideShowStatus();
+    // Suspends a running display or resumes a suspended one, then broadcasts.
+    void toggleShow();
+    // Shows the next queued photo at once, whatever the delay.
+    void showNextQueuedPhoto();
     void setTransitionStyle(const QString &name);
     void startMovie();
 
@@ -83,6 +89,10 @@ public:
     QString transitionStyle() const { return transitionStyle_; }
     QVariantMap parameterDictionary() const { return fParameterDictionary; }
     OvraQueue &queue() { return slideShowQueue; }
+    const RoomPlayerState &playerState() const { return *playerState_; }
+    // The room as a media player on the session bus; null for the operator's
+    // screen, and when no bus is there.
+    const RoomMediaPlayer *mediaPlayer() const { return player_.get(); }
     SlideshowView *slideView() const { return slideView_; }
     zoomedInNSImageView *zoomedInView() const { return ibZoomedInView; }
     QLabel *captionField() const { return ibZoomedInTextField; }
@@ -144,6 +154,8 @@ private:
     void handleScreenDidChange();
     void postCodeStatus(const QString &code, const QString &codeStatus, bool playing);
     void flashIdentify(int remaining, bool on);
+    void updatePlayerStatus();
+    void offerMediaPlayer();
 
     int fScreenIndex = 0;
     QVariantMap fParameterDictionary;
@@ -190,6 +202,12 @@ private:
     quint64 lookAheadGeneration_ = 0; // under predecodedLock_; moved on by every drop
     int fillsRunning_ = 0;            // main thread only
     bool autoStartWaitsForFill_ = false;
+    // The code last copied into the working folder, and that folder: a room
+    // playing it plays that code.
+    QString workingFolderCode_;
+    QString workingFolderPath_;
+    std::unique_ptr<RoomPlayerState> playerState_;
+    std::unique_ptr<RoomMediaPlayer> player_; // after the state it reads
     // Steps and queue fills run here; last member, so it drains first.
     QThreadPool workers_;
 };

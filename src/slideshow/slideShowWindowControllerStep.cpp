@@ -7,6 +7,7 @@
 #include "platform/Preferences.h"
 #include "platform/ThreadHandoff.h"
 #include "shell/CommonHeader.h"
+#include "slideshow/RoomPlayerState.h"
 #include "slideshow/SlideshowView.h"
 #include "slideshow/borderlessWindow.h"
 #include "slideshow/zoomedInNSImageView.h"
@@ -25,8 +26,6 @@ namespace {
 // A display whose photos are all gone looks again no sooner than this, even
 // with no delay set: never a busy loop over dead names.
 constexpr double kMissingPhotosRetrySeconds = 1.0;
-const QString kLogNoQueuedPhotoExists =
-    QStringLiteral("%1->%2...none of the %3 queued photos exists; trying again after the delay");
 } // namespace
 
 void slideShowWindowController::startSequence()
@@ -200,6 +199,7 @@ void slideShowWindowController::finishStep(const StepOutcome &outcome)
         return;
     case StepResult::NoFolder:
         OvraLog(kLogNoPathSetForSlideShow);
+        playerState_->setStatus(RoomPlayerState::Status::Stopped);
         isInsideSlideShowLoop = false;
         emit slideShowEnded();
         return;
@@ -243,6 +243,8 @@ void slideShowWindowController::showStepImage(const StepOutcome &outcome)
         slideView_->transitionToImage(outcome.image);
     }
     ibZoomedInTextField->setText(captionForPath(outcome.path));
+    updatePlayerStatus();
+    playerState_->photoShown(outcome.path);
     emit slideShown(outcome.path);
 }
 
@@ -276,6 +278,11 @@ void slideShowWindowController::endOfStep()
 
 void slideShowWindowController::handleSlideTestNotification(const Notification &)
 {
+    showNextQueuedPhoto();
+}
+
+void slideShowWindowController::showNextQueuedPhoto()
+{
     const QString path = slideShowQueue.getNextObject();
     const QImage image = getNSImageFromFilePath(path, window_->size());
     if (image.isNull()) {
@@ -283,6 +290,7 @@ void slideShowWindowController::handleSlideTestNotification(const Notification &
         return;
     }
     slideView_->transitionToImage(image);
+    playerState_->photoShown(path);
 }
 
 void slideShowWindowController::setTransitionStyle(const QString &name)

@@ -19,10 +19,6 @@
 namespace {
 
 const QString kSelf = QStringLiteral("FolderWatcher");
-const QString kLogWatcherFolderGone =
-    QStringLiteral("%1-> the watched folder [%2] is gone; waiting for it to come back");
-const QString kLogWatcherFolderBack =
-    QStringLiteral("%1-> the watched folder [%2] is back; watched again");
 
 // f_type values of statfs(2) for file systems whose changes may come from
 // other machines.
