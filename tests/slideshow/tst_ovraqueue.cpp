@@ -1,11 +1,17 @@
-// Guards the photo queue: order, duplicates, invalid photos, resets and fills beside takes.
+// Guards the photo order: the queue (duplicates, invalid photos, resets, fills beside takes) and
+// its numbers.
 #include "slideshow/OvraQueue.h"
+#include "slideshow/randomNumberGenerator.h"
 
+#include "StderrCapture.h"
+#include "TestHarness.h"
 #include "TestSupport.h"
 
 #include <QtTest>
 
 #include <atomic>
+#include <cstdlib>
+#include <deque>
 #include <future>
 #include <thread>
 
@@ -16,6 +22,16 @@ namespace {
 bool acceptAll(const QString &)
 {
     return true;
+}
+
+// A source that hands out the given draws in turn.
+randomNumberGenerator::RandomSource scripted(std::deque<int> draws)
+{
+    return [draws]() mutable {
+        const int draw = draws.front();
+        draws.pop_front();
+        return draw;
+    };
 }
 
 } // namespace
@@ -58,13 +74,6 @@ private slots:
 
     void refusesDuplicatesIgnoringCase()
     {
-        QStringList list{u"/Day/ABC/x.jpg"_s, u"/Day/ABC/y.jpg"_s};
-        const QStringList before = list;
-        QVERIFY(!OvraQueue::addToQueue(list, u"/day/abc/X.JPG"_s));
-        QCOMPARE(list, before);
-        QVERIFY(OvraQueue::addToQueue(list, u"/day/abc/z.jpg"_s));
-        QCOMPARE(list.first(), u"/day/abc/z.jpg"_s);
-
         OvraQueue queue(acceptAll);
         queue.addToQueueInThread({u"/p/One.jpg"_s, u"/p/ONE.jpg"_s, u"/p/one.JPG"_s});
         QCOMPARE(queue.entries(), QStringList{u"/p/One.jpg"_s});
@@ -77,9 +86,7 @@ private slots:
         QTemporaryDir dir;
         QVERIFY(dir.isValid());
         const QString good = dir.filePath(u"good.jpg"_s);
-        QImage image(16, 16, QImage::Format_RGB32);
-        image.fill(Qt::red);
-        QVERIFY(image.save(good, "JPG"));
+        QVERIFY(TestHarness::writeJpeg(good, QSize(16, 16), Qt::red));
         const QByteArray jpeg = TestSupport::readFile(good);
         const QString half = dir.filePath(u"half.jpg"_s);
         QVERIFY(TestSupport::writeFile(half, jpeg.left(jpeg.size() / 2)));
@@ -190,6 +197,57 @@ private slots:
         QCOMPARE(entries.size(), paths.size());
         QCOMPARE(QSet<QString>(entries.cbegin(), entries.cend()), known);
         QCOMPARE(entries.first(), paths.last());
+    }
+
+    // Random draws reach both ends and no further; the slots start all over
+    // only when the maximum equals the argument.
+    void randomStaysInRangeAndStartsAllOver()
+    {
+        std::srand(20120616);
+        randomNumberGenerator generator;
+        generator.setupRandomNumberGeneratorWithPhotos(kTagAllPhotos, kTagRandom, 5);
+        QList<int> seen(6, 0);
+        StderrCapture notLogged;
+        for (int i = 0; i < 3000; ++i) {
+            const qint32 r = generator.getNextRandomNumber(1);
+            QVERIFY2(r >= 0 && r <= 5, qPrintable(QString::number(r)));
+            ++seen[r];
+        }
+        QVERIFY(!notLogged.finish().contains(u"Start all over"_s));
+        QVERIFY(!seen.contains(0));
+
+        generator.setupRandomNumberGeneratorWithPhotos(kTagAllPhotos, kTagRandom, 1);
+        StderrCapture logged;
+        const qint32 r = generator.getNextRandomNumber(1);
+        QVERIFY(logged.finish().contains(u"Start all over"_s));
+        QVERIFY(r == 0 || r == 1);
+    }
+
+    // The kiosk draws among all photos in random order, in single precision.
+    void singlePrecisionDraws_data()
+    {
+        QTest::addColumn<qint32>("maximum");
+        QTest::addColumn<int>("draw");
+        QTest::addColumn<qint32>("expected");
+        // (float)(2^30 - 1) is 2^30: 5, where double arithmetic would give 4.
+        QTest::newRow("rounds up to half") << 9 << (1 << 30) - 1 << 5;
+        // Draws from 2147483584 on round to 2^31 (5 in double), u = 1: maximum
+        // + 1, which falls back to 0.
+        QTest::newRow("rounds to one") << 5 << 2147483584 << 0;
+        QTest::newRow("rounds below one") << 5 << 2147483583 << 5;
+        // u = 11744051 * 2^-24 is just below 0.7; 10 * u = 6.99999988 rounds to
+        // 7.0f in single precision (6 in double).
+        QTest::newRow("product rounds up") << 9 << 1503238528 << 7;
+    }
+
+    void singlePrecisionDraws()
+    {
+        QFETCH(qint32, maximum);
+        QFETCH(int, draw);
+        QFETCH(qint32, expected);
+        randomNumberGenerator generator(scripted({draw}));
+        generator.setupRandomNumberGeneratorWithPhotos(kTagAllPhotos, kTagRandom, maximum);
+        QCOMPARE(generator.getNextRandomNumber(1), expected);
     }
 };
 
