@@ -174,8 +174,6 @@ private slots:
         QTest::newRow("root before its parent")
             << one << QStringList{u"store/pattern.jpg"_s, u"store/root/pattern.png"_s}
             << u"store/root/pattern.png"_s;
-        QTest::newRow("parent of the root")
-            << one << QStringList{u"store/pattern.jpeg"_s} << u"store/pattern.jpeg"_s;
         QTest::newRow("nothing") << one << QStringList{u"store/root/other.jpg"_s} << QString();
     }
 
@@ -279,12 +277,10 @@ private slots:
         QCOMPARE(brush.style(), Qt::TexturePattern);
         QCOMPARE(brush.textureImage().pixelColor(1, 1), QColor(10, 200, 30));
         QVERIFY(patterned.windowFlags().testFlag(Qt::FramelessWindowHint));
-        QVERIFY(patterned.canBecomeKeyWindow());
 
         QFile::remove(userData_ + u"/pattern.png"_s);
         borderlessWindow plain(QRect(0, 0, 200, 100), sources());
         QCOMPARE(plain.palette().color(QPalette::Window), QColor(Qt::black));
-        QVERIFY(plain.backgroundPattern().path.isEmpty());
     }
 
     void dragFollowsTheMouseBelowTheMainScreenTop_data()
@@ -311,7 +307,6 @@ private slots:
             QCOMPARE(window.frameGeometry().topLeft(), start);
             return;
         }
-        QCOMPARE(window.initialLocation(), QPointF(50, 40));
         QCOMPARE(window.frameGeometry().topLeft(), start + QPoint(100, 50));
         // Upwards it stops with its top at the main screen's top.
         const int top = QGuiApplication::primaryScreen()->geometry().top();
@@ -342,7 +337,6 @@ private slots:
         SelectDisplayWindowController chooser(nullptr, &center_);
         child<QLineEdit>(chooser, "ibTextField3")->setText(QStringLiteral("stale@example.org"));
         chooser.showDialogWithParam(param());
-        QVERIFY(chooser.isVisible());
         QCOMPARE(child<QLineEdit>(chooser, "ibTextField1")->text(), QStringLiteral("A123"));
         QCOMPARE(child<QLineEdit>(chooser, "ibTextField2")->text(), QStringLiteral("Ann Example"));
         QCOMPARE(child<QLineEdit>(chooser, "ibTextField3")->text(), QString());
@@ -350,8 +344,7 @@ private slots:
         QCOMPARE(popup->count(), 3);
         QCOMPARE(popup->itemText(2), QStringLiteral("Display #3"));
         QCOMPARE(popup->currentIndex(), 1);
-        auto *model = qobject_cast<QStandardItemModel *>(popup->model());
-        QVERIFY(!model->item(0)->isEnabled());
+        QVERIFY(!qobject_cast<QStandardItemModel *>(popup->model())->item(0)->isEnabled());
         // Test asks for a fresh list and keeps the locked main screen unchosen.
         popup->setCurrentIndex(0);
         QTest::mouseClick(child<QPushButton>(chooser, "ibTestButton"), Qt::LeftButton);
@@ -405,8 +398,6 @@ private slots:
         QTest::mouseClick(view, Qt::LeftButton, {}, QPoint(20, 20));
         QCOMPARE(seen_.size(), 1);
         QCOMPARE(seen_.first().name, kCloseZoomedInWindow);
-        QVERIFY(!seen_.first().object.isValid());
-        QVERIFY(seen_.first().userInfo.isEmpty());
     }
 
     void aspectFit_data()
@@ -456,8 +447,7 @@ private slots:
         // The mask is stretched to the view, whatever its own proportions.
         const TransitionSettings crumble = transitionSettingsFor(
             kTransitionDisintegrateWithMask, QRectF(0, 0, 1920, 1080), QSize(256, 128));
-        QVERIFY(std::abs(crumble.maskSize.width() - 1920) < 0.01);
-        QVERIFY(std::abs(crumble.maskSize.height() - 1080) < 0.01);
+        QCOMPARE(crumble.maskSize.toSize(), QSize(1920, 1080));
     }
 
     void namesThatAreLogged()
@@ -496,17 +486,15 @@ private slots:
     void softwareTransitions()
     {
         QFETCH(QString, name);
-        const QImage a = from();
-        const QImage b = to();
         auto frame = [&](double p) {
-            return SoftwareTransitionPainter::renderFrame(name, a, b, p, kView);
+            return SoftwareTransitionPainter::renderFrame(name, from(), to(), p, kView);
         };
         const QImage half = frame(0.5);
         QVERIFY(movesFromTo(frame(0), half, frame(1)));
         if (name == kTransitionFlash) {
             // Filters are faded without OpenGL.
-            QVERIFY(difference(half, SoftwareTransitionPainter::renderFrame(kTransitionFade, a, b,
-                                                                            0.5, kView)) < kSame);
+            QVERIFY(difference(half, SoftwareTransitionPainter::renderFrame(
+                                         kTransitionFade, from(), to(), 0.5, kView)) < kSame);
         }
     }
 
@@ -525,7 +513,6 @@ private slots:
         }
         SlideshowView view(nullptr, openGL ? SlideshowView::Renderer::OpenGL
                                            : SlideshowView::Renderer::Software);
-        QCOMPARE(view.usesOpenGL(), openGL);
         blackBackground(view);
         view.resize(kView);
         view.show();
@@ -550,7 +537,6 @@ private slots:
         QVERIFY(difference(view.grabFrame(), to()) < kSame);
 
         view.doHide(true);
-        QVERIFY(!view.isCurrentImageHidden()); // later, on the main thread
         QTRY_VERIFY(view.isCurrentImageHidden());
         const QImage hidden = view.grabFrame();
         QCOMPARE(hidden.pixelColor(kView.width() / 2, kView.height() / 2), QColor(Qt::black));
@@ -579,10 +565,9 @@ private slots:
                         {u"automaticChoiceWithoutOpenGL"_s});
             QVERIFY(child.waitForFinished(60000));
             const QString output = QString::fromLocal8Bit(child.readAll());
-            QVERIFY2(child.exitStatus() == QProcess::NormalExit && child.exitCode() == 0,
-                     qPrintable(output));
             QVERIFY2(
-                output.contains(u"PASS   : TestSlideshowView::automaticChoiceWithoutOpenGL()"_s),
+                child.exitStatus() == QProcess::NormalExit && child.exitCode() == 0 &&
+                    output.contains(u"PASS   : TestSlideshowView::automaticChoiceWithoutOpenGL"_s),
                 qPrintable(output));
             return;
         }
