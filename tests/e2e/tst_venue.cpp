@@ -1,3 +1,4 @@
+// Guards the installed kiosk at a venue on 2 and 4 monitors, its relaunch, layout and scripts/run.
 #include "E2eKiosk.h"
 #include "TestHarness.h"
 #include "TestSupport.h"
@@ -16,11 +17,6 @@
 
 using namespace Qt::StringLiterals;
 
-// Guards the installed kiosk at a venue: its layout, a scanner typing into a room screen on 2 and
-// 4 monitors, bare and under openbox, the caption over the photo, the operator's console and
-// Identify, the companions' messages, a second start, the daily relaunch, and the README's first
-// command (scripts/run on a sample store, whole even after an interrupted run), each on private
-// monitors, home and session bus.
 class TestVenue : public QObject
 {
     Q_OBJECT
@@ -37,30 +33,19 @@ private slots:
 
 namespace {
 
-struct Photo
-{
-    QString name;
-    QColor colour;
-};
-
 // 3:2 photos on 16:9 monitors leave bars beside the fitted frame.
 const QSize kPhotoSize(1200, 800);
 const QString kCodeA = u"47110815"_s;
 const QString kCodeB = u"52000001"_s;
-const QMap<QString, QList<Photo>> kStore{
-    {kCodeA, {{u"IMG_100.jpg"_s, QColor(220, 30, 30)}, {u"IMG_101.jpg"_s, QColor(30, 190, 60)}}},
-    {kCodeB, {{u"IMG_200.jpg"_s, QColor(40, 70, 230)}}},
+// Each code's photos in the store's order, and their colours.
+const QMap<QString, QStringList> kNames{
+    {kCodeA, {u"IMG_100.jpg"_s, u"IMG_101.jpg"_s}},
+    {kCodeB, {u"IMG_200.jpg"_s}},
 };
-
-// A field of each of the code's photos, in the store's order.
-template <typename T> QList<T> each(const QString &code, T Photo::*field)
-{
-    QList<T> values;
-    for (const Photo &photo : kStore.value(code)) {
-        values.append(photo.*field);
-    }
-    return values;
-}
+const QMap<QString, QList<QColor>> kColours{
+    {kCodeA, {QColor(220, 30, 30), QColor(30, 190, 60)}},
+    {kCodeB, {QColor(40, 70, 230)}},
+};
 
 QByteArray gotCode(const QString &code)
 {
@@ -139,17 +124,17 @@ std::unique_ptr<E2eKiosk> start(int monitors = 2, bool openbox = false,
     }
     const QDateTime hourAgo = QDateTime::currentDateTime().addSecs(-3600);
     bool written = true;
-    for (auto it = kStore.cbegin(); it != kStore.cend(); ++it) {
+    for (auto it = kNames.cbegin(); it != kNames.cend(); ++it) {
         // The code info file that puts the code in the console's list.
         const QString folder = kiosk->dayFolder() + u'/' + it.key();
         const QByteArray info = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<data><code>" +
                                 it.key().toLatin1() + "</code><name>Party " +
                                 it.key().right(2).toLatin1() + "</name></data>\n";
         written = written && TestSupport::writeFile(folder + u'/' + it.key() + u".xml"_s, info);
-        int age = 0;
-        for (const Photo &photo : it.value()) {
-            written = written && E2e::writePhoto(folder + u'/' + photo.name, photo.colour,
-                                                 kPhotoSize, hourAgo.addSecs(-60 * age++));
+        for (qsizetype i = 0; i < it.value().size(); ++i) {
+            written = written &&
+                      E2e::writePhoto(folder + u'/' + it.value().at(i), kColours[it.key()].at(i),
+                                      kPhotoSize, hourAgo.addSecs(-60 * i));
         }
     }
     QVariantMap preferences{
@@ -252,7 +237,7 @@ void TestVenue::typedCodePlaysInTheRoom()
         return;
     }
     const QImage idle = kiosk->grabMonitor(1);
-    for (const QColor &colour : each(kCodeA, &Photo::colour)) {
+    for (const QColor &colour : kColours[kCodeA]) {
         QVERIFY(!E2e::showsPhotoCentred(idle, kPhotoSize, colour));
     }
     if (openbox) {
@@ -291,7 +276,7 @@ void TestVenue::typedCodePlaysInTheRoom()
     QVERIFY2(kiosk->waitForLog(gotCode(kCodeA)), kiosk->log().constData());
     // The working folder holds the code's photos, the room screen shows each
     // of them in turn, fitted and centred: the slideshow moved on.
-    QTRY_COMPARE_WITH_TIMEOUT(kiosk->workingFolder(), each(kCodeA, &Photo::name), E2e::kWaitMs);
+    QTRY_COMPARE_WITH_TIMEOUT(kiosk->workingFolder(), kNames[kCodeA], E2e::kWaitMs);
     // The factory defaults and the photo script came from the installed
     // resources: nothing pointed the kiosk at them.
     for (const QString &resource : {u"FactoryDefault.plist"_s, u"getnewestfiles.sh"_s}) {
@@ -303,9 +288,8 @@ void TestVenue::typedCodePlaysInTheRoom()
     const bool docs = monitors == 2 && !openbox;
     // The caption strip lies along the bottom edge, white text on black.
     const int strip = caption ? 40 : 0;
-    QVERIFY2(
-        plays(*kiosk, each(kCodeA, &Photo::colour), {}, strip, docs ? u"room-screen"_s : QString()),
-        kiosk->log().constData());
+    QVERIFY2(plays(*kiosk, kColours[kCodeA], {}, strip, docs ? u"room-screen"_s : QString()),
+             kiosk->log().constData());
     const auto captionShows = [&] {
         const QImage room = kiosk->grabMonitor(1);
         for (int y = room.height() - strip; y < room.height(); ++y) {
@@ -323,7 +307,7 @@ void TestVenue::typedCodePlaysInTheRoom()
     const QImage whole = kiosk->screens().screenshot();
     for (int i = 0; i < monitors; ++i) {
         const QImage other = whole.copy(kiosk->screens().monitorGeometry(i));
-        for (const QColor &colour : each(kCodeA, &Photo::colour)) {
+        for (const QColor &colour : kColours[kCodeA]) {
             QVERIFY2(i == 1 || !E2e::showsPhotoCentred(other, kPhotoSize, colour),
                      qPrintable(u"a photo on monitor %1"_s.arg(i)));
         }
@@ -384,14 +368,11 @@ void TestVenue::sameFileNamesStayWithTheirCode()
                                      {QColor(30, 210, 30), QColor(10, 110, 10)},
                                      {QColor(30, 30, 230), QColor(10, 10, 120)}};
     const auto writeCard = [&](int card, const QDateTime &modified) {
-        for (int i = 0; i < 2; ++i) {
-            const QString path =
-                kiosk->dayFolder() + u"/%1/IMG_000%2.jpg"_s.arg(codes.at(card)).arg(i + 1);
-            if (!E2e::writePhoto(path, cards.at(card).at(i), kPhotoSize, modified)) {
-                return false;
-            }
-        }
-        return true;
+        const QString folder = kiosk->dayFolder() + u'/' + codes.at(card);
+        return E2e::writePhoto(folder + u"/IMG_0001.jpg"_s, cards.at(card).at(0), kPhotoSize,
+                               modified) &&
+               E2e::writePhoto(folder + u"/IMG_0002.jpg"_s, cards.at(card).at(1), kPhotoSize,
+                               modified);
     };
     const QDateTime hourAgo = QDateTime::currentDateTime().addSecs(-3600);
     QVERIFY(writeCard(0, hourAgo) && writeCard(1, hourAgo));
@@ -425,7 +406,7 @@ void TestVenue::companionsSteerTheCurrentCode()
 
     QVERIFY(kiosk->typeCode(kCodeA));
     QVERIFY2(kiosk->waitForLog(gotCode(kCodeA)), kiosk->log().constData());
-    QTRY_COMPARE_WITH_TIMEOUT(kiosk->workingFolder(), each(kCodeA, &Photo::name), E2e::kWaitMs);
+    QTRY_COMPARE_WITH_TIMEOUT(kiosk->workingFolder(), kNames[kCodeA], E2e::kWaitMs);
 
     // While the video companion records, a typed code is shown but does not
     // become the current code, and an alert asks to stop the recording.
@@ -436,7 +417,7 @@ void TestVenue::companionsSteerTheCurrentCode()
     QVERIFY(kiosk->typeCode(kCodeB));
     QString alert;
     QVERIFY(E2e::poll([&] { return !(alert = newWindow(*kiosk, before)).isEmpty(); }));
-    QTRY_COMPARE_WITH_TIMEOUT(kiosk->workingFolder(), each(kCodeB, &Photo::name), E2e::kWaitMs);
+    QTRY_COMPARE_WITH_TIMEOUT(kiosk->workingFolder(), kNames[kCodeB], E2e::kWaitMs);
     QVERIFY(!kiosk->log().contains(gotCode(kCodeB)));
     QVERIFY(kiosk->typeInto(alert, {u"Return"_s}));
     QVERIFY(E2e::poll([&] { return !kiosk->visibleWindows().contains(alert); }));
@@ -444,7 +425,7 @@ void TestVenue::companionsSteerTheCurrentCode()
     // A companion's refresh brings back the current code, still A.
     QVERIFY(kiosk->notify(u"OvraSlideShowNotification"_s, {u"from=e2e"_s}));
     QVERIFY(kiosk->waitForLog("handleDistNotification"));
-    QTRY_COMPARE_WITH_TIMEOUT(kiosk->workingFolder(), each(kCodeA, &Photo::name), E2e::kWaitMs);
+    QTRY_COMPARE_WITH_TIMEOUT(kiosk->workingFolder(), kNames[kCodeA], E2e::kWaitMs);
 
     QVERIFY(kiosk->quit());
 }
@@ -493,13 +474,11 @@ void TestVenue::installedLayout()
     if (E2e::prefix().isEmpty()) {
         QSKIP("OVRA_E2E_PREFIX is not set: run through ctest");
     }
-    // Every file where the installed programs look for it; the programs
-    // themselves are run by the tests above.
+    // Every file where the installed programs look for it; the programs, the
+    // relaunch helper, the factory defaults and the photo script are run or
+    // read by the tests above.
     const QList<std::pair<QString, bool>> files{
         // The bundle's helper folder beside the kiosk's prefix.
-        {u"libexec/ovra-videowall/relaunch"_s, true},
-        {u"share/ovra-videowall/FactoryDefault.plist"_s, false},
-        {u"share/ovra-videowall/getnewestfiles.sh"_s, true},
         {u"share/ovra-videowall/revealInFinder.sh"_s, true},
         {u"share/ovra-videowall/transitionmask.png"_s, false},
         {u"share/ovra-videowall/restrictedshine.png"_s, false},
