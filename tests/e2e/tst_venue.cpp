@@ -195,7 +195,6 @@ bool plays(E2eKiosk &kiosk, const QList<QColor> &playing, const QList<QColor> &g
     return played && !back;
 }
 
-// A window of the kiosk that was not among before, or empty.
 QString newWindow(const E2eKiosk &kiosk, const QStringList &before)
 {
     for (const QString &window : kiosk.visibleWindows()) {

@@ -429,7 +429,6 @@ private slots:
         makeDisplays(3);
         NotificationCenter::defaultCenter()->postNotificationName(kRequestSlideShowStatus,
                                                                   QVariant(), userInfo);
-        // The texts themselves are the state table's.
         QCOMPARE(statuses(kKeyMesg).size(), expected);
     }
 
