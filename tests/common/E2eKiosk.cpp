@@ -73,22 +73,14 @@ bool showsPhotoCentred(const QImage &monitor, const QSize &photoSize, const QCol
     const QRect frame(
         QPoint((monitor.width() - fitted.width()) / 2, (monitor.height() - fitted.height()) / 2),
         fitted);
-    const QList<QPoint> inside{frame.center(), frame.topLeft() + QPoint(12, 12),
-                               frame.bottomRight() - QPoint(12, 12 + coveredAtBottom),
-                               frame.topRight() + QPoint(-12, 12)};
-    for (const QPoint &p : inside) {
-        if (!TestHarness::near(monitor.pixel(p), colour)) {
-            return false;
-        }
-    }
-    const QList<QPoint> beside{QPoint(frame.left() - 20, frame.center().y()),
-                               QPoint(frame.right() + 20, frame.center().y())};
-    for (const QPoint &p : beside) {
-        if (monitor.rect().contains(p) && TestHarness::near(monitor.pixel(p), colour)) {
-            return false;
-        }
-    }
-    return true;
+    const auto shows = [&](QPoint p) {
+        return monitor.rect().contains(p) && TestHarness::near(monitor.pixel(p), colour);
+    };
+    return shows(frame.center()) && shows(frame.topLeft() + QPoint(12, 12)) &&
+           shows(frame.bottomRight() - QPoint(12, 12 + coveredAtBottom)) &&
+           shows(frame.topRight() + QPoint(-12, 12)) &&
+           !shows(QPoint(frame.left() - 20, frame.center().y())) &&
+           !shows(QPoint(frame.right() + 20, frame.center().y()));
 }
 
 void saveScreenshot(const QImage &image, const QString &name)
@@ -111,13 +103,13 @@ E2eKiosk::~E2eKiosk()
 {
     quit();
     // The log outlives the private home, beside the test, for a look after a failure.
-    QString name = QString::fromLatin1(QTest::currentTestFunction());
+    QString kept = QCoreApplication::applicationDirPath() + u"/kiosk-"_s +
+                   QString::fromLatin1(QTest::currentTestFunction());
     if (QTest::currentDataTag()) {
-        name += u'-' + QString::fromLatin1(QTest::currentDataTag()).replace(u' ', u'-');
+        kept += u'-' + QString::fromLatin1(QTest::currentDataTag()).replace(u' ', u'-');
     }
-    QFile::remove(QCoreApplication::applicationDirPath() + u"/kiosk-"_s + name + u".log"_s);
-    QFile::copy(logPath(),
-                QCoreApplication::applicationDirPath() + u"/kiosk-"_s + name + u".log"_s);
+    QFile::remove(kept + u".log"_s);
+    QFile::copy(logPath(), kept + u".log"_s);
     for (QProcess *helper : {&windowManager_, &bus_}) {
         if (helper->state() != QProcess::NotRunning) {
             helper->terminate();
@@ -363,11 +355,7 @@ bool E2eKiosk::typeKeys(const QStringList &keys) const
 
 bool E2eKiosk::typeCode(const QString &code, bool focusRoom) const
 {
-    QStringList keys;
-    for (const QChar c : code) {
-        keys.append(c);
-    }
-    keys.append(u"Return"_s);
+    const QStringList keys = code.split(QString(), Qt::SkipEmptyParts) << u"Return"_s;
     if (focusRoom) {
         // Becoming active, the kiosk hands the focus on to its console: any
         // of its windows takes a code.

@@ -10,10 +10,6 @@
 
 using namespace Qt::StringLiterals;
 
-namespace {
-constexpr int kStartTimeoutMs = 10000;
-} // namespace
-
 VirtualScreens::VirtualScreens(int monitors, QSize monitorSize)
     : monitors_(qMax(1, monitors)), size_(monitorSize)
 {}
@@ -31,12 +27,10 @@ bool VirtualScreens::start(QString *error)
         }
         return false;
     };
-    const QString xvfb = QStandardPaths::findExecutable(u"Xvfb"_s);
-    if (xvfb.isEmpty()) {
-        return fail(u"Xvfb is not installed"_s);
-    }
-    if (QStandardPaths::findExecutable(u"xrandr"_s).isEmpty()) {
-        return fail(u"xrandr is not installed"_s);
+    for (const QString &tool : {u"Xvfb"_s, u"xrandr"_s}) {
+        if (QStandardPaths::findExecutable(tool).isEmpty()) {
+            return fail(tool + u" is not installed"_s);
+        }
     }
     const QString geometry = u"%1x%2x24"_s.arg(size_.width() * monitors_).arg(size_.height());
     server_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
@@ -45,10 +39,10 @@ bool VirtualScreens::start(QString *error)
     server_.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGTERM); });
     // Xvfb picks a free display itself and writes its number once it takes
     // clients: tests running in parallel never share a server.
-    server_.start(xvfb, {u"-displayfd"_s, u"1"_s, u"-screen"_s, u"0"_s, geometry, u"-noreset"_s,
-                         u"-nolisten"_s, u"tcp"_s});
+    server_.start(u"Xvfb"_s, {u"-displayfd"_s, u"1"_s, u"-screen"_s, u"0"_s, geometry,
+                              u"-noreset"_s, u"-nolisten"_s, u"tcp"_s});
     QByteArray number;
-    while (!number.endsWith('\n') && server_.waitForReadyRead(kStartTimeoutMs)) {
+    while (!number.endsWith('\n') && server_.waitForReadyRead(10000)) {
         number += server_.readAllStandardOutput();
     }
     if (!number.endsWith('\n')) {
