@@ -1,7 +1,6 @@
 #include "IntakeTestRig.h"
 
 #include "TestHarness.h"
-#include "TestSupport.h"
 #include "platform/Clock.h"
 #include "shell/CommonHeader.h"
 
@@ -35,7 +34,7 @@ IntakeTestRig::~IntakeTestRig()
 void IntakeTestRig::useScript(const QByteArray &body)
 {
     const QString share = path(u"bundle/share"_s);
-    TestSupport::writeScript(share + u"/getnewestfiles.sh"_s, body);
+    TestHarness::writeScript(share + u"/getnewestfiles.sh"_s, body);
     bundle_.emplace(Bundle::defaultInfoDictionary(), path(u"bundle"_s), share,
                     path(u"bundle/libexec"_s));
 }

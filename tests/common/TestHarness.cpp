@@ -1,9 +1,9 @@
 #include "TestHarness.h"
 
-#include "TestSupport.h"
-
 #include <QBuffer>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QImageWriter>
 #include <QProcess>
 #include <QRandomGenerator>
@@ -48,8 +48,43 @@ QByteArray killMidWork(const QString &flag, const QString &argument, int maxMs)
 bool writeFile(const QString &path, const QByteArray &bytes, const QDateTime &modified)
 {
     QFile file(path);
-    return TestSupport::writeFile(path, bytes) && file.open(QIODevice::Append) &&
-           file.setFileTime(modified, QFileDevice::FileModificationTime);
+    return QDir().mkpath(QFileInfo(path).absolutePath()) &&
+           file.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
+           file.write(bytes) == bytes.size() && file.flush() &&
+           // Flushed first, or the write at closing dates the file now.
+           (!modified.isValid() || file.setFileTime(modified, QFileDevice::FileModificationTime));
+}
+
+bool writeScript(const QString &path, const QByteArray &body)
+{
+    if (!writeFile(path, QByteArrayLiteral("#!/bin/sh\n") + body)) {
+        return false;
+    }
+    return QFile::setPermissions(path, QFile::permissions(path) | QFile::ExeOwner |
+                                           QFile::ExeGroup | QFile::ExeOther);
+}
+
+QByteArray readFile(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+bool useOffscreenScreens(const QString &folder, int count)
+{
+    QByteArray screens;
+    for (int i = 0; i < count; ++i) {
+        screens += QByteArray(i ? "," : "") + "{\"name\":\"K" + QByteArray::number(i) +
+                   "\",\"x\":" + QByteArray::number(i * 800) +
+                   ",\"y\":0,\"width\":800,\"height\":600,\"logicalDpi\":96,"
+                   "\"logicalBaseDpi\":96,\"dpr\":1}";
+    }
+    const QString config = folder + QStringLiteral("/screens.json");
+    if (!writeFile(config, "{\"screens\":[" + screens + "]}")) {
+        return false;
+    }
+    qputenv("QT_QPA_PLATFORM", "offscreen:configfile=" + QFile::encodeName(config));
+    return true;
 }
 
 bool setModified(const QString &path, const QDateTime &modified)
@@ -78,7 +113,7 @@ bool writeJpeg(const QString &path, QSize size, const QColor &colour)
 {
     QImage image(size, QImage::Format_RGB32);
     image.fill(colour);
-    return TestSupport::writeFile(path, jpeg(image));
+    return writeFile(path, jpeg(image));
 }
 
 bool near(QRgb pixel, const QColor &colour)

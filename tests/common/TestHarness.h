@@ -26,8 +26,15 @@ int runChild(int argc, char **argv, std::initializer_list<Child> children);
 // it printed, or nothing when it printed nothing or was not killed.
 QByteArray killMidWork(const QString &flag, const QString &argument, int maxMs);
 
-// Writes bytes to path (creating folders) and dates its modification.
-bool writeFile(const QString &path, const QByteArray &bytes, const QDateTime &modified);
+// Writes bytes to path, creating folders, and dates its modification when
+// modified is valid. False on any failure.
+bool writeFile(const QString &path, const QByteArray &bytes, const QDateTime &modified = {});
+// Writes an executable shell script (a "#!/bin/sh" line is added).
+bool writeScript(const QString &path, const QByteArray &body);
+QByteArray readFile(const QString &path);
+// Puts the offscreen platform on `count` 800x600 screens side by side, described
+// in a file written to folder (which must outlive the application).
+bool useOffscreenScreens(const QString &folder, int count);
 // Sets the modification time of a file or folder.
 bool setModified(const QString &path, const QDateTime &modified);
 // So many seconds before now (negative: after).

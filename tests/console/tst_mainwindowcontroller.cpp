@@ -1,6 +1,5 @@
 // Guards the console's code list: which day and codes it lists, their order, and where starts go.
 #include "TestHarness.h"
-#include "TestSupport.h"
 
 #include "console/CodeListModel.h"
 #include "console/CodeListSortProxy.h"
@@ -63,16 +62,16 @@ public:
         const QString folder = QDir(dayFolder).filePath(code);
         QDir().mkpath(folder);
         if (info == "default") {
-            TestSupport::writeFile(
+            TestHarness::writeFile(
                 QDir(folder).filePath(code + u".xml"_s),
                 u"<?xml version=\"1.0\"?>\n<data>\n\t<code>%1</code>\n\t<name>Party %1</name>\n"
                 "</data>\n"_s.arg(code)
                     .toUtf8());
         } else if (!info.isNull()) {
-            TestSupport::writeFile(QDir(folder).filePath(code + u".xml"_s), info);
+            TestHarness::writeFile(QDir(folder).filePath(code + u".xml"_s), info);
         }
         for (int i = 1; i <= photos; ++i) {
-            TestSupport::writeFile(QDir(folder).filePath(u"p%1.jpg"_s.arg(i)), "jpg");
+            TestHarness::writeFile(QDir(folder).filePath(u"p%1.jpg"_s.arg(i)), "jpg");
         }
         return folder;
     }
@@ -337,7 +336,7 @@ void TestMainWindowController::listsFoldersWithInfoFilesOnly()
     rig.makeCode(day, u"C"_s, 1);
     rig.makeCode(day, u".hidden"_s, 2);
     rig.makeCode(day, u"BROKEN"_s, 1, QByteArray("<data><code>BROKEN</code"));
-    TestSupport::writeFile(QDir(day).filePath(u"D.xml"_s), "<data/>"); // a file
+    TestHarness::writeFile(QDir(day).filePath(u"D.xml"_s), "<data/>"); // a file
     RoomDelegate delegate;
     auto w = rig.makeWindow(&delegate);
     QStringList listed = Rig::listedCodes(*w);
@@ -403,9 +402,9 @@ void TestMainWindowController::nothingStartsUntilCounted()
     ConsoleTestRig rig(kNow);
     const QString day = rig.dayFolder(kToday);
     const QString b = rig.makeCode(day, u"B"_s, 5);
-    TestSupport::writeFile(QDir(b).filePath(u"UPPER.JPG"_s), "x");
-    TestSupport::writeFile(QDir(b).filePath(u".hidden.jpg"_s), "x");
-    TestSupport::writeFile(QDir(b).filePath(u"other.jpeg"_s), "x");
+    TestHarness::writeFile(QDir(b).filePath(u"UPPER.JPG"_s), "x");
+    TestHarness::writeFile(QDir(b).filePath(u".hidden.jpg"_s), "x");
+    TestHarness::writeFile(QDir(b).filePath(u"other.jpeg"_s), "x");
     QDir(b).mkdir(u"folder.jpg"_s);
     rig.makeCode(day, u"E"_s, 0);
     auto w = rig.makeWindow();
@@ -589,8 +588,8 @@ void TestMainWindowController::demoSlides()
     QVERIFY(QTest::qWaitForWindowActive(w.get()));
     w->ibCustomerTableView()->setFocus();
     QTRY_VERIFY(w->ibCustomerTableView()->hasFocus());
-    TestSupport::writeFile(QDir(demo).filePath(u"notes.txt"_s), "x");
-    TestSupport::writeFile(QDir(demo).filePath(u".hidden.jpg"_s), "x");
+    TestHarness::writeFile(QDir(demo).filePath(u"notes.txt"_s), "x");
+    TestHarness::writeFile(QDir(demo).filePath(u".hidden.jpg"_s), "x");
     w->doDemoSlides();
     const QStringList alert{
         u"NO DEMO IMAGES..."_s,
@@ -598,7 +597,7 @@ void TestMainWindowController::demoSlides()
     QCOMPARE(rig.alerts, QList<QStringList>{alert});
     QVERIFY(rig.posted(kSlideShowParamChanged).isEmpty());
 
-    TestSupport::writeFile(QDir(demo).filePath(u"slide.TIFF"_s), "x");
+    TestHarness::writeFile(QDir(demo).filePath(u"slide.TIFF"_s), "x");
     w->doDemoSlides();
     QCOMPARE(rig.alerts.size(), 1);
     const QList<Notification> starts = rig.posted(kSlideShowParamChanged);

@@ -1,7 +1,6 @@
 // Guards re-assignment: photo browsers, the sheet, and moves that lose no photo even when killed.
 #include "StderrCapture.h"
 #include "TestHarness.h"
-#include "TestSupport.h"
 #include "console/CodeReassignment.h"
 #include "console/MyImageBrowserView/MyImageBrowserAdding.h"
 #include "console/MyImageBrowserView/MyImageBrowserModel.h"
@@ -115,7 +114,7 @@ bool isWholeXml(const QString &path)
 
 QString read(const QString &path)
 {
-    return QString::fromUtf8(TestSupport::readFile(path));
+    return QString::fromUtf8(TestHarness::readFile(path));
 }
 
 ReassignmentRecord sample()
@@ -179,7 +178,7 @@ private slots:
         writePhoto(folder + u"/.hidden.jpg"_s);
         QVERIFY(QDir(folder).mkdir(u"sub"_s));
         writePhoto(folder + u"/sub/deeper.jpg"_s);
-        QVERIFY(TestSupport::writeFile(folder + u"/notes.txt"_s, "not a photo"));
+        QVERIFY(TestHarness::writeFile(folder + u"/notes.txt"_s, "not a photo"));
         fPrefs->setObject(u"old.jpg"_s, kPrefCurrentPathForIKImageView);
 
         auto *browser = makeBrowser();
@@ -627,10 +626,10 @@ private slots:
     {
         QFETCH(QString, situation);
         const QString source = fOld + u"/a.jpg"_s;
-        QVERIFY(TestSupport::writeFile(source, "mine"));
+        QVERIFY(TestHarness::writeFile(source, "mine"));
         QString target = fNew;
         if (situation == u"taken"_s) {
-            QVERIFY(TestSupport::writeFile(fNew + u"/a.jpg"_s, "theirs"));
+            QVERIFY(TestHarness::writeFile(fNew + u"/a.jpg"_s, "theirs"));
         } else if (situation == u"folder"_s) {
             QVERIFY(QDir(fNew).mkdir(u"a.jpg"_s));
         } else {
@@ -639,13 +638,13 @@ private slots:
         const auto result = SafeFileMove::moveIntoFolder(source, target);
         QVERIFY(!result.moved);
         QVERIFY(!result.error.isEmpty());
-        QCOMPARE(TestSupport::readFile(source), QByteArray("mine"));
+        QCOMPARE(TestHarness::readFile(source), QByteArray("mine"));
         if (situation == u"taken"_s) {
-            QCOMPARE(TestSupport::readFile(fNew + u"/a.jpg"_s), QByteArray("theirs"));
+            QCOMPARE(TestHarness::readFile(fNew + u"/a.jpg"_s), QByteArray("theirs"));
             // The copy across file systems refuses the taken name too, and leaves no copy.
             QVERIFY(!SafeFileMove::copyAcrossFileSystems(source, fNew + u"/a.jpg"_s).moved);
-            QCOMPARE(TestSupport::readFile(source), QByteArray("mine"));
-            QCOMPARE(TestSupport::readFile(fNew + u"/a.jpg"_s), QByteArray("theirs"));
+            QCOMPARE(TestHarness::readFile(source), QByteArray("mine"));
+            QCOMPARE(TestHarness::readFile(fNew + u"/a.jpg"_s), QByteArray("theirs"));
             QCOMPARE(everything(fNew), QStringList{u"a.jpg"_s});
         }
     }
@@ -662,7 +661,7 @@ private slots:
         const auto result = SafeFileMove::copyAcrossFileSystems(source, fNew + u"/b.jpg"_s);
         QVERIFY2(result.moved, qPrintable(result.error));
         QVERIFY(!QFileInfo::exists(source));
-        QCOMPARE(TestSupport::readFile(fNew + u"/b.jpg"_s), bytes);
+        QCOMPARE(TestHarness::readFile(fNew + u"/b.jpg"_s), bytes);
         const QFileInfo moved(fNew + u"/b.jpg"_s);
         QCOMPARE(moved.lastModified(), stamp);
         struct stat info;
@@ -677,12 +676,12 @@ private slots:
             QSKIP("root may remove files from a read-only folder");
         }
         const QString source = fOld + u"/d.jpg"_s;
-        QVERIFY(TestSupport::writeFile(source, "mine"));
+        QVERIFY(TestHarness::writeFile(source, "mine"));
         QVERIFY(::chmod(QFile::encodeName(fOld).constData(), 0555) == 0);
         const auto result = SafeFileMove::copyAcrossFileSystems(source, fNew + u"/d.jpg"_s);
         ::chmod(QFile::encodeName(fOld).constData(), 0755);
         QVERIFY(!result.moved);
-        QCOMPARE(TestSupport::readFile(source), QByteArray("mine"));
+        QCOMPARE(TestHarness::readFile(source), QByteArray("mine"));
         QVERIFY(everything(fNew).isEmpty());
     }
 
@@ -696,11 +695,11 @@ private slots:
             QSKIP("no second file system at hand");
         }
         const QString source = other.filePath(u"e.jpg"_s);
-        QVERIFY(TestSupport::writeFile(source, "across"));
+        QVERIFY(TestHarness::writeFile(source, "across"));
         const auto result = SafeFileMove::moveIntoFolder(source, fNew);
         QVERIFY2(result.moved, qPrintable(result.error));
         QVERIFY(!QFileInfo::exists(source));
-        QCOMPARE(TestSupport::readFile(fNew + u"/e.jpg"_s), QByteArray("across"));
+        QCOMPARE(TestHarness::readFile(fNew + u"/e.jpg"_s), QByteArray("across"));
         QCOMPARE(everything(fNew), QStringList{u"e.jpg"_s});
     }
 
@@ -747,7 +746,7 @@ private:
     QString photo(const QString &folder, const QString &name)
     {
         const QString path = folder + QLatin1Char('/') + name;
-        return TestSupport::writeFile(path, name.toUtf8()) ? path : QString();
+        return TestHarness::writeFile(path, name.toUtf8()) ? path : QString();
     }
 
     CodeReassignment make(const QStringList &names)
@@ -970,7 +969,7 @@ void TestMyImageBrowserViewController::endSheet()
     QFETCH(QStringList, records);
     auto sheet = makeSheet(u"abc"_s, 4);
     if (!occupant.isEmpty()) {
-        QVERIFY(TestSupport::writeFile(fNew + u'/' + occupant, "already here"));
+        QVERIFY(TestHarness::writeFile(fNew + u'/' + occupant, "already here"));
     }
     sheet->ibClickedOnPopup(pick);
     if (!dragged.isEmpty()) {
@@ -988,14 +987,14 @@ void TestMyImageBrowserViewController::endSheet()
     // Every photo is in one folder, and the one already there is untouched.
     QCOMPARE(QDir(fNew).entryList(QDir::Files).size() + left.size(), 4 + !occupant.isEmpty());
     if (!occupant.isEmpty()) {
-        QCOMPARE(TestSupport::readFile(fNew + u'/' + occupant), QByteArray("already here"));
+        QCOMPARE(TestHarness::readFile(fNew + u'/' + occupant), QByteArray("already here"));
     }
     const QStringList written = QDir(fRecords).entryList(QDir::Files);
     QCOMPARE(written.size(), records.isEmpty() ? 0 : 1);
     if (records.isEmpty()) {
         return;
     }
-    OvraNSXmlParser parser(TestSupport::readFile(fRecords + u'/' + written.first()));
+    OvraNSXmlParser parser(TestHarness::readFile(fRecords + u'/' + written.first()));
     parser.setItemNeedsArray({u"files"_s});
     parser.setItemNeedsDictionary({u"data"_s, u"oldcode"_s, u"newcode"_s, u"datafornewcode"_s});
     parser.setRootKey(u"data"_s);
@@ -1017,7 +1016,7 @@ void TestMyImageBrowserViewController::killLeavesEveryPhotoInOneFolder()
     const QString records = dir.filePath(u"CodeChanges"_s);
     QVERIFY(QDir().mkpath(b) && QDir().mkpath(records));
     for (int i = 0; i < kPhotos; ++i) {
-        QVERIFY(TestSupport::writeFile(a + u'/' + photoName(i), photoBytes(i)));
+        QVERIFY(TestHarness::writeFile(a + u'/' + photoName(i), photoBytes(i)));
     }
     int wholeRecords = 0;
     int split = 0; // rounds killed with the photos in both folders
@@ -1032,7 +1031,7 @@ void TestMyImageBrowserViewController::killLeavesEveryPhotoInOneFolder()
         for (int i = 0; i < kPhotos; ++i) {
             const bool there = inA.contains(photoName(i));
             QVERIFY2(there != inB.contains(photoName(i)), qPrintable(photoName(i)));
-            QCOMPARE(TestSupport::readFile((there ? a : b) + u'/' + photoName(i)), photoBytes(i));
+            QCOMPARE(TestHarness::readFile((there ? a : b) + u'/' + photoName(i)), photoBytes(i));
         }
         // A record without ".tmp" is complete.
         const QStringList written = QDir(records).entryList(QDir::Files | QDir::Hidden);

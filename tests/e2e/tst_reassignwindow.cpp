@@ -1,7 +1,6 @@
 // Guards a re-assignment with the real mouse: photos dragged between browsers, moved, recorded.
 #include "E2eKiosk.h"
 #include "TestHarness.h"
-#include "TestSupport.h"
 #include "console/MyImageBrowserView/MyImageBrowserView.h"
 #include "console/MyImageBrowserView/MyImageBrowserViewController.h"
 #include "console/ReAssignCodeWindowController.h"
@@ -130,7 +129,7 @@ void TestReassignWindow::draggedPhotosAreMovedAndRecorded()
         QVERIFY(TestHarness::writeJpeg(u"%1/%2/IMG_%3.jpg"_s.arg(day, kOldCode).arg(i + 1),
                                        {640, 480}, colours.at(i)));
     }
-    QVERIFY(TestSupport::writeFile(u"%1/%2/IMG_2.jpg"_s.arg(day, kNewCode), kOccupant));
+    QVERIFY(TestHarness::writeFile(u"%1/%2/IMG_2.jpg"_s.arg(day, kNewCode), kOccupant));
     Preferences store{QString()};
     store.setObject(day, kPrefPathToAlternateDateFolder);
     const QString oldFolder = day + u'/' + kOldCode;
@@ -219,14 +218,14 @@ void TestReassignWindow::draggedPhotosAreMovedAndRecorded()
     // Moved but for the name the new code already had, which stayed put.
     QCOMPARE(filesIn(oldFolder), QStringList{u"IMG_2.jpg"_s});
     QCOMPARE(filesIn(newFolder), (QStringList{u"IMG_1.jpg"_s, u"IMG_2.jpg"_s, u"IMG_3.jpg"_s}));
-    QCOMPARE(TestSupport::readFile(newFolder + u"/IMG_2.jpg"_s), kOccupant);
+    QCOMPARE(TestHarness::readFile(newFolder + u"/IMG_2.jpg"_s), kOccupant);
 
     const QString records = home.filePath(u".Ostrel/CodeChanges"_s);
     const QStringList written = filesIn(records);
     QCOMPARE(written.size(), 1);
     QVERIFY2(written.first().endsWith(u"_reassigned.xml"_s), qPrintable(written.first()));
     // Its format is the record's own test's; here: the two moved, not the one that stayed.
-    const QByteArray record = TestSupport::readFile(records + u'/' + written.first());
+    const QByteArray record = TestHarness::readFile(records + u'/' + written.first());
     QVERIFY2(record.count("IMG_") == 2 && record.contains(">IMG_1.jpg<") &&
                  record.contains(">IMG_3.jpg<"),
              record.constData());

@@ -3,7 +3,6 @@
 #include "IntakeTestRig.h"
 #include "StderrCapture.h"
 #include "TestHarness.h"
-#include "TestSupport.h"
 #include "intake/ActivationCopier.h"
 #include "intake/OverlayCompositor.h"
 #include "intake/OvraPhotoQueryController.h"
@@ -123,7 +122,7 @@ int copyIntoFullFolder(const QString &dir)
         const auto source = std::find_if(photos.cbegin(), photos.cend(),
                                          [&](const QString &p) { return p.endsWith(u'/' + name); });
         if (source == photos.cend() ||
-            TestSupport::readFile(workingFolder + u'/' + name) != TestSupport::readFile(*source)) {
+            TestHarness::readFile(workingFolder + u'/' + name) != TestHarness::readFile(*source)) {
             std::fprintf(stderr, "NOT A WHOLE PHOTO: %s\n", qPrintable(name));
             return 1;
         }
@@ -149,7 +148,7 @@ private slots:
         QVERIFY2(BadCorpus::generate(corpus.path(), {u"names"_s, u"keys"_s}, &error),
                  qPrintable(error));
         const QString text =
-            QString::fromUtf8(TestSupport::readFile(corpus.filePath(u"keys/flood-10000.txt"_s)));
+            QString::fromUtf8(TestHarness::readFile(corpus.filePath(u"keys/flood-10000.txt"_s)));
         QCOMPARE(text.size(), 10000);
         for (const QChar c : text) {
             floodKeys.append(QString(c));
@@ -194,7 +193,7 @@ private slots:
         QCOMPARE(rig->store.stringForKey(kPrefTempFolderPath), rig->path(u"home/tmp/slideshowA"_s));
 
         QCOMPARE(rig->workingFolderEntries(), (QStringList{u"IMG_1.jpg"_s, u"IMG_2.jpg"_s}));
-        QCOMPARE(TestSupport::readFile(rig->path(u"home/tmp/slideshowA/IMG_1.jpg"_s)), "one");
+        QCOMPARE(TestHarness::readFile(rig->path(u"home/tmp/slideshowA/IMG_1.jpg"_s)), "one");
         // After the first copy and after the last, on the main thread.
         QCOMPARE(rig->displayMessages.size(), 2);
         const QVariantMap expected{{kKeyScreenIndex, 0},
@@ -260,7 +259,7 @@ private slots:
         rig->controller().FindOvraFilesWithID(u"A"_s);
         rig->settle();
         QCOMPARE(rig->workingFolderEntries(), (QStringList{u"IMG_1.jpg"_s, u"IMG_2.jpg"_s}));
-        QCOMPARE(TestSupport::readFile(rig->path(u"home/tmp/slideshowA/IMG_1.jpg"_s)), "from A");
+        QCOMPARE(TestHarness::readFile(rig->path(u"home/tmp/slideshowA/IMG_1.jpg"_s)), "from A");
         QCOMPARE(rig->displayMessages.size(), 2);
         QCOMPARE(rig->displayMessages.last().userInfo.value(kKeyScreenIndex).toInt(), 1);
     }
@@ -340,7 +339,7 @@ private slots:
         QTest::addColumn<QString>("code");
         QTest::addColumn<QStringList>("photos");
         const QStringList mixed =
-            QString::fromUtf8(TestSupport::readFile(corpus.filePath(u"names/expected-mixed.txt"_s)))
+            QString::fromUtf8(TestHarness::readFile(corpus.filePath(u"names/expected-mixed.txt"_s)))
                 .split(u'\n', Qt::SkipEmptyParts);
         QVERIFY(mixed.size() >= 10);
         QTest::newRow("odd file names") << u"mixed"_s << mixed;
@@ -361,8 +360,8 @@ private slots:
         std::sort(photos.begin(), photos.end());
         QCOMPARE(rig->workingFolderEntries(), photos);
         for (const QString &photo : std::as_const(photos)) {
-            QCOMPARE(TestSupport::readFile(rig->path(u"home/tmp/slideshowA/"_s + photo)),
-                     TestSupport::readFile(day + u'/' + code + u'/' + photo));
+            QCOMPARE(TestHarness::readFile(rig->path(u"home/tmp/slideshowA/"_s + photo)),
+                     TestHarness::readFile(day + u'/' + code + u'/' + photo));
         }
         QVERIFY(!rig->displayMessages.isEmpty());
     }
@@ -406,8 +405,8 @@ private slots:
         rig->controller().FindOvraFilesWithID(u"ABC"_s);
         rig->settle();
         QCOMPARE(QImage(rig->path(u"home/tmp/slideshowA/land.jpg"_s)).size(), QSize(180, 120));
-        QCOMPARE(TestSupport::readFile(rig->path(u"home/tmp/slideshowA/port.jpg"_s)),
-                 TestSupport::readFile(rig->path(kDay + u"ABC/port.jpg"_s)));
+        QCOMPARE(TestHarness::readFile(rig->path(u"home/tmp/slideshowA/port.jpg"_s)),
+                 TestHarness::readFile(rig->path(kDay + u"ABC/port.jpg"_s)));
     }
 
     void workingFolderResetIsGuarded()
@@ -430,7 +429,7 @@ private slots:
     void previousPhotosGoWithoutTrace()
     {
         const QString working = rig->path(u"home/tmp/slideshowA"_s);
-        QVERIFY(TestSupport::writeFile(working + u"/OLD.jpg"_s, "old"));
+        QVERIFY(TestHarness::writeFile(working + u"/OLD.jpg"_s, "old"));
         QVERIFY(rig->makePhoto(u"src/NEW.jpg"_s, "new"));
         ActivationCopyJob job;
         job.results = {u"NEW.jpg"_s};
@@ -445,7 +444,7 @@ private slots:
         };
         QCOMPARE(copyFoundImages(job), 1);
         QCOMPARE(atFirstMessage, QStringList{u"NEW.jpg"_s});
-        QCOMPARE(TestSupport::readFile(working + u"/NEW.jpg"_s), QByteArray("new"));
+        QCOMPARE(TestHarness::readFile(working + u"/NEW.jpg"_s), QByteArray("new"));
         // Nothing of the old folder is left beside the new one, hidden or not.
         QCOMPARE(QDir(rig->path(u"home/tmp"_s))
                      .entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
@@ -523,11 +522,11 @@ private slots:
         QVERIFY(overlayPicture({180, 120}).save(rig->path(u"Desktop/Slideshow_LS.png"_s)));
         // Only the landscape overlay: a portrait photo stays unframed.
         QVERIFY(compositor.applyOverlayToSourceItem(rig->path(u"portrait.jpg"_s)).isNull());
-        QVERIFY(TestSupport::writeFile(rig->path(u"broken.jpg"_s), "not a photo"));
+        QVERIFY(TestHarness::writeFile(rig->path(u"broken.jpg"_s), "not a photo"));
         QVERIFY(compositor.applyOverlayToSourceItem(rig->path(u"broken.jpg"_s)).isNull());
         QVERIFY(compositor.applyOverlayToSourceItem(rig->path(u"missing.jpg"_s)).isNull());
         // An overlay that does not decode.
-        QVERIFY(TestSupport::writeFile(rig->path(u"Desktop/Slideshow_PRT.png"_s), "garbage"));
+        QVERIFY(TestHarness::writeFile(rig->path(u"Desktop/Slideshow_PRT.png"_s), "garbage"));
         QVERIFY(compositor.applyOverlayToSourceItem(rig->path(u"portrait.jpg"_s)).isNull());
         QVERIFY(!QFile::exists(rig->path(u"out.jpg"_s)));
         // A composite that cannot be written.
@@ -586,7 +585,7 @@ private slots:
         } else {
             expected.prepend(rig->path(u"day"_s));
             QCOMPARE(
-                QString::fromUtf8(TestSupport::readFile(args)).split(u'\n', Qt::SkipEmptyParts),
+                QString::fromUtf8(TestHarness::readFile(args)).split(u'\n', Qt::SkipEmptyParts),
                 expected);
             QCOMPARE(recorder.calls.first().response, QStringList{u"other/x.jpg"_s});
         }
@@ -832,7 +831,7 @@ void tst_BarcodeEntryController::type(const QStringList &keys)
 QStringList tst_BarcodeEntryController::activatedCodes() const
 {
     rig->settle();
-    return QString::fromUtf8(TestSupport::readFile(rig->path(u"activated"_s)))
+    return QString::fromUtf8(TestHarness::readFile(rig->path(u"activated"_s)))
         .split(u'\n', Qt::SkipEmptyParts);
 }
 
@@ -1153,13 +1152,13 @@ void tst_BarcodeEntryController::replacedPhotoIsCopiedWhole()
         QVERIFY(TestHarness::writeFile(source, oldPhoto, TestHarness::ago(3600)));
         const QString destination = dir.filePath(u"work/%1/IMG_1.jpg"_s.arg(i));
         QVERIFY(QDir().mkpath(QFileInfo(destination).absolutePath()));
-        QVERIFY(inPlace || TestSupport::writeFile(replacement, newPhoto));
+        QVERIFY(inPlace || TestHarness::writeFile(replacement, newPhoto));
         std::thread writer(replace, QRandomGenerator::global()->bounded(800));
         QString error;
         const bool copied = copyFileNoReplace(source, destination, &error);
         writer.join();
         QVERIFY2(copied, qPrintable(error));
-        const QByteArray got = TestSupport::readFile(destination);
+        const QByteArray got = TestHarness::readFile(destination);
         QVERIFY2(got == oldPhoto || got == newPhoto,
                  qPrintable(u"copy %1 is a mix or truncated: %2 bytes"_s.arg(i).arg(got.size())));
         (got == oldPhoto ? olds : news)++;

@@ -9,7 +9,6 @@
 #include "BadCorpus.h"
 #include "StderrCapture.h"
 #include "TestHarness.h"
-#include "TestSupport.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -282,7 +281,7 @@ private slots:
                                               {u"huge-dict.plist"_s, 50000}};
         for (const QString &name : names) {
             QTest::newRow(qPrintable(name))
-                << TestSupport::readFile(corpus_.filePath(u"prefs/"_s + name))
+                << TestHarness::readFile(corpus_.filePath(u"prefs/"_s + name))
                 << dictionaries.value(name, -1);
         }
     }
@@ -292,7 +291,7 @@ private slots:
         QFETCH(QByteArray, content);
         QFETCH(int, keys);
         const int kept = std::max(keys, 0);
-        QVERIFY(TestSupport::writeFile(storePath(), content));
+        QVERIFY(TestHarness::writeFile(storePath(), content));
         // The forced-defaults file goes through the same reader.
         QCOMPARE(PropertyList::readFile(storePath()).typeId() == QMetaType::QVariantMap, keys >= 0);
 
@@ -307,7 +306,7 @@ private slots:
         QCOMPARE(aside.size(), keys < 0 ? 1 : 0);
         if (keys < 0) {
             QVERIFY2(log.contains(storePath()), qPrintable(log));
-            QCOMPARE(TestSupport::readFile(folder.filePath(aside.first())), content);
+            QCOMPARE(TestHarness::readFile(folder.filePath(aside.first())), content);
         }
         store->setInteger(3, kKey);
         QVERIFY(store->synchronize());
@@ -621,7 +620,7 @@ private slots:
     {
         QFETCH(QStringList, args);
         QCOMPARE(run({u"write"_s, u"prefKeep"_s, u"-int"_s, u"7"_s}).status, 0);
-        const QByteArray before = TestSupport::readFile(path());
+        const QByteArray before = TestHarness::readFile(path());
         QVERIFY(!before.isEmpty());
 
         const Result result = run(args);
@@ -629,7 +628,7 @@ private slots:
         QVERIFY(result.out.isEmpty());
         QVERIFY2(result.err.endsWith(QLatin1Char('\n')) && result.err.count(QLatin1Char('\n')) == 1,
                  qPrintable(result.err));
-        QCOMPARE(TestSupport::readFile(path()), before);
+        QCOMPARE(TestHarness::readFile(path()), before);
     }
 
     void roundTripsEveryType_data()
@@ -712,7 +711,7 @@ private slots:
         const QString file = folder + u"/org.ovra.VideoWall.plist"_s;
         QVERIFY(QDir().mkpath(folder));
         QVERIFY(PropertyList::writeFileAtomically(file, QVariantMap{{kDelayKey, 5.0}}));
-        const QByteArray before = TestSupport::readFile(file);
+        const QByteArray before = TestHarness::readFile(file);
 
         QProcess child;
         const QStringList self{QCoreApplication::applicationFilePath(), u"--save-read-only"_s,
@@ -741,7 +740,7 @@ private slots:
                  log.constData());
         QVERIFY2(log.contains(kLogPreferencesSaveFailed.arg(file, QString()).toUtf8()),
                  log.constData());
-        QCOMPARE(TestSupport::readFile(file), before);
+        QCOMPARE(TestHarness::readFile(file), before);
     }
 
     void killDuringSaveLeavesAWholeFile()
@@ -763,10 +762,10 @@ private slots:
         // renaming leaves the temporary; the next store to open the file clears
         // it, and nothing else that stands beside the file.
         const QDir folder = QFileInfo(file).absoluteDir();
-        QVERIFY(TestSupport::writeFile(folder.filePath(u"org.ovra.VideoWall.plist.saving-AbCdEf"_s),
+        QVERIFY(TestHarness::writeFile(folder.filePath(u"org.ovra.VideoWall.plist.saving-AbCdEf"_s),
                                        "<?xml"));
         QVERIFY(
-            TestSupport::writeFile(folder.filePath(u"org.ovra.VideoWall.plist.backup"_s), "kept"));
+            TestHarness::writeFile(folder.filePath(u"org.ovra.VideoWall.plist.backup"_s), "kept"));
         {
             Preferences store(file);
             QVERIFY(store.integerForKey(kCounterKey) > 0);

@@ -1,6 +1,5 @@
 // Guards the delegate and settings window: launch prefs, commands, key routing, 06:05 relaunch.
 #include "TestHarness.h"
-#include "TestSupport.h"
 #include "console/MainWindowController.h"
 #include "console/MyImageBrowserView/MyImageBrowserViewController.h"
 #include "intake/BarcodeEntryController.h"
@@ -232,13 +231,13 @@ private slots:
         // The local folders of other tests may have made it already.
         QVERIFY(QDir(home + u"/Ovra-VideoWall"_s).removeRecursively());
         // The quote and the blank make sure the copy command quotes its paths.
-        QVERIFY(TestSupport::writeFile(home + u"/OvraSlideShow/it's here/one.jpg"_s, {}));
+        QVERIFY(TestHarness::writeFile(home + u"/OvraSlideShow/it's here/one.jpg"_s, {}));
         AppDelegate::fixHeaderStrings(bundleWith(res.path(), u"Ovra-VideoWall2"_s));
         QVERIFY(!QFileInfo::exists(home + u"/Ovra-VideoWall2"_s));
 
         AppDelegate::fixHeaderStrings(bundleWith(res.path(), u"Ovra-VideoWall"_s));
         QVERIFY(QFile::exists(home + u"/Ovra-VideoWall/it's here/one.jpg"_s));
-        QVERIFY(TestSupport::writeFile(home + u"/OvraSlideShow/two.jpg"_s, {}));
+        QVERIFY(TestHarness::writeFile(home + u"/OvraSlideShow/two.jpg"_s, {}));
         AppDelegate::fixHeaderStrings(bundleWith(res.path(), u"Ovra-VideoWall"_s));
         QVERIFY(!QFile::exists(home + u"/Ovra-VideoWall/two.jpg"_s));
         QVERIFY(QDir(home + u"/Ovra-VideoWall"_s).removeRecursively());
@@ -258,7 +257,7 @@ private slots:
         QFETCH(QString, change);
         QFETCH(bool, valid);
         QString root = dir_->filePath(u"Store"_s);
-        QVERIFY(change == u"file"_s ? TestSupport::writeFile(root, "x") : QDir().mkpath(root));
+        QVERIFY(change == u"file"_s ? TestHarness::writeFile(root, "x") : QDir().mkpath(root));
         store_->setObject(root, kPrefSlideShowPath);
         if (change != u"file"_s) {
             MyAliasKit::savePath(root, kPrefSlideShowPathAliasData, store_.get());
@@ -290,7 +289,7 @@ private slots:
         QFETCH(bool, moveWanted);
         const QString oldRoot = dir_->filePath(u"Old Store"_s);
         const QString photo = u"/2013-02-05/ABC/one.jpg"_s;
-        QVERIFY(TestSupport::writeFile(oldRoot + photo, "jpeg"));
+        QVERIFY(TestHarness::writeFile(oldRoot + photo, "jpeg"));
         const QString factoryRoot = dir_->filePath(u"Factory"_s);
         QVERIFY(QDir().mkpath(factoryRoot)); // created empty just before the move
         store_->setObject(oldRoot, kPrefSlideShowPath);
@@ -299,7 +298,7 @@ private slots:
         AppDelegate delegate;
         delegate.moveItemsToDefaultFolder(factoryRoot);
         const QString nowRoot = moveWanted ? factoryRoot : oldRoot;
-        QCOMPARE(TestSupport::readFile(nowRoot + photo), QByteArray("jpeg"));
+        QCOMPARE(TestHarness::readFile(nowRoot + photo), QByteArray("jpeg"));
         QCOMPARE(store_->stringForKey(kPrefSlideShowPath), nowRoot);
         QCOMPARE(QFileInfo::exists(oldRoot), !moveWanted);
         if (moveWanted) {
@@ -561,10 +560,10 @@ private slots:
     {
         const QString day = dir_->filePath(u"2026-12-06"_s);
         QVERIFY(QDir().mkpath(day + u"/B2"_s));
-        QVERIFY(TestSupport::writeFile(day + u"/A1/A1.xml"_s,
+        QVERIFY(TestHarness::writeFile(day + u"/A1/A1.xml"_s,
                                        "<data><code>A1</code><name>Ann%20Example</name>"
                                        "<email>ann@example.org</email></data>"));
-        QVERIFY(TestSupport::writeFile(day + u"/notes.txt"_s, "x"));
+        QVERIFY(TestHarness::writeFile(day + u"/notes.txt"_s, "x"));
         auto window = makeWindow();
         window->setCustomerRows(CustomerTableModel::rowsOfDayFolder(day));
         CustomerTableModel *rows = window->ibArrayController();
@@ -699,7 +698,7 @@ private slots:
         QFETCH(bool, chosen);
         const QString pathKey = folder ? kPrefSlideShowPath : kPrefMoviePath;
         const QString item = dir_->filePath(folder ? u"Photos 2026"_s : u"intro.mp4"_s);
-        QVERIFY(folder ? QDir().mkpath(item) : TestSupport::writeFile(item, "movie"));
+        QVERIFY(folder ? QDir().mkpath(item) : TestHarness::writeFile(item, "movie"));
         // The previous choice, whose record must not survive the new one.
         const QString previous = dir_->filePath(u"previous"_s);
         QVERIFY(QDir().mkpath(previous));
@@ -934,7 +933,7 @@ private slots:
         QVERIFY(!folder.isEmpty());
         QVERIFY(TestHarness::writeJpeg(folder + u"/one.jpg"_s, QSize(32, 24), Qt::darkCyan));
         QVERIFY(TestHarness::writeJpeg(folder + u"/two.jpg"_s, QSize(32, 24), Qt::darkCyan));
-        QVERIFY(TestSupport::writeFile(folder + u"/C5.xml"_s, "<data><code>C5</code></data>"));
+        QVERIFY(TestHarness::writeFile(folder + u"/C5.xml"_s, "<data><code>C5</code></data>"));
         auto delegate = makeDelegate();
         delegate->setupWindowControllers();
         delegate->openPrefs(nullptr);
@@ -1037,7 +1036,7 @@ private:
 int main(int argc, char **argv)
 {
     QTemporaryDir configDir;
-    if (!TestSupport::useOffscreenScreens(configDir.path(), kScreens)) {
+    if (!TestHarness::useOffscreenScreens(configDir.path(), kScreens)) {
         return 1;
     }
     // The kiosk's own application: it routes the keys to the code buffer.

@@ -1,5 +1,5 @@
 // Guards the kiosk process: start despite broken logs or bus, SIGTERM, one instance, relaunch.
-#include "TestSupport.h"
+#include "TestHarness.h"
 #include "platform/PropertyList.h"
 #include "shell/CommonHeader.h"
 #include "shell/Relaunch/RelaunchTool.h"
@@ -100,7 +100,7 @@ private slots:
         case Fault::None:
             break;
         case Fault::LogFolderIsAFile:
-            QVERIFY(TestSupport::writeFile(logFolder, "not a folder"));
+            QVERIFY(TestHarness::writeFile(logFolder, "not a folder"));
             break;
         case Fault::LogFileIsAFolder: {
             const QString logFile = QXLogFileManager::logFilePath(logFolder, u"ovra-videowall"_s);
@@ -185,7 +185,7 @@ private slots:
         const QString marker = bundle.filePath(u"started"_s);
         const QByteArray script = "if kill -0 " + oldPid + " 2>/dev/null; then echo early; " +
                                   "else echo after; fi > '" + marker.toUtf8() + "'\n";
-        QVERIFY(TestSupport::writeScript(bundle.filePath(u"bin/ovra-videowall"_s), script));
+        QVERIFY(TestHarness::writeScript(bundle.filePath(u"bin/ovra-videowall"_s), script));
         QProcess helper;
         helper.start(QStringLiteral(OVRA_BUILD_LIBEXEC_DIR "/relaunch"),
                      {bundle.path(), QString::fromLatin1(oldPid), u"768"_s});
@@ -193,7 +193,7 @@ private slots:
         QVERIFY(oldKiosk.waitForFinished());
         QVERIFY(helper.waitForFinished(20000));
         QCOMPARE(helper.exitCode(), 0);
-        QTRY_COMPARE_WITH_TIMEOUT(TestSupport::readFile(marker).trimmed(), QByteArray("after"),
+        QTRY_COMPARE_WITH_TIMEOUT(TestHarness::readFile(marker).trimmed(), QByteArray("after"),
                                   10000);
     }
 

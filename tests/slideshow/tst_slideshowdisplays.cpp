@@ -1,7 +1,6 @@
 // Guards the displays on their monitors: run states, store vanishing under 4 rooms, queue, draws.
 #include "StderrCapture.h"
 #include "TestHarness.h"
-#include "TestSupport.h"
 #include "VirtualScreens.h"
 #include "platform/NotificationCenter.h"
 #include "platform/Preferences.h"
@@ -379,7 +378,7 @@ private slots:
 
         // Deleted, overwritten with junk, and half copied over again: skipped.
         QVERIFY(QFile::remove(entries.at(0)));
-        QVERIFY(TestSupport::writeFile(entries.at(1), "not a photo"));
+        QVERIFY(TestHarness::writeFile(entries.at(1), "not a photo"));
         QFile half(entries.at(2));
         QVERIFY(half.open(QIODevice::ReadWrite) && half.resize(half.size() / 2));
         half.close();
@@ -597,11 +596,11 @@ private slots:
         QVERIFY(dir.isValid());
         const QString good = dir.filePath(u"good.jpg"_s);
         QVERIFY(TestHarness::writeJpeg(good, QSize(16, 16), Qt::red));
-        const QByteArray jpeg = TestSupport::readFile(good);
+        const QByteArray jpeg = TestHarness::readFile(good);
         const QString half = dir.filePath(u"half.jpg"_s);
-        QVERIFY(TestSupport::writeFile(half, jpeg.left(jpeg.size() / 2)));
+        QVERIFY(TestHarness::writeFile(half, jpeg.left(jpeg.size() / 2)));
         const QString text = dir.filePath(u"text.jpg"_s);
-        QVERIFY(TestSupport::writeFile(text, QByteArrayLiteral("not an image")));
+        QVERIFY(TestHarness::writeFile(text, QByteArrayLiteral("not an image")));
 
         OvraQueue queue; // the real image test
         queue.addToQueueInThread({half, dir.filePath(u"missing.jpg"_s), good, text, QString()});
@@ -771,7 +770,7 @@ private:
         image.fill(colour);
         const QByteArray bytes = TestHarness::jpeg(image);
         return bytes.size() <= 16384 &&
-               TestSupport::writeFile(path, bytes.leftJustified(16384, '\0'));
+               TestHarness::writeFile(path, bytes.leftJustified(16384, '\0'));
     }
 
     // One controller per screen, in the order of the screen list, as at launch.

@@ -1,6 +1,6 @@
 // Guards the display's views and windows: fit, every transition family, pattern, drag, code sheet.
 #include "StderrCapture.h"
-#include "TestSupport.h"
+#include "TestHarness.h"
 
 #include "shell/CommonHeader.h"
 #include "slideshow/AspectFit.h"
@@ -262,7 +262,7 @@ private slots:
     void unreadableParentPreferencesAreLogged()
     {
         store_->setObject(u"parent.plist"_s, kPrefParentAppPlistName);
-        QVERIFY(TestSupport::writeFile(home_ + u"/Library/Preferences/parent.plist"_s,
+        QVERIFY(TestHarness::writeFile(home_ + u"/Library/Preferences/parent.plist"_s,
                                        "\x89PNG not a property list"));
         StderrCapture capture;
         QVERIFY(findBackgroundPattern(sources()).image.isNull());

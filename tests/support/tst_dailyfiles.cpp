@@ -4,7 +4,6 @@
 
 #include "StderrCapture.h"
 #include "TestHarness.h"
-#include "TestSupport.h"
 #include "platform/Bundle.h"
 #include "platform/Clock.h"
 #include "platform/DateFormat.h"
@@ -342,12 +341,12 @@ private slots:
         QVERIFY(!QFileInfo::exists(expected));
         QCOMPARE(createCodeChangesPath(), expected);
         QVERIFY(QFileInfo(expected).isDir());
-        QVERIFY(TestSupport::writeFile(expected + u"/keep.xml"_s, {}));
+        QVERIFY(TestHarness::writeFile(expected + u"/keep.xml"_s, {}));
         QCOMPARE(createCodeChangesPath(), expected);
         QVERIFY(QFileInfo::exists(expected + u"/keep.xml"_s));
 
         QVERIFY(QDir(expected).removeRecursively());
-        QVERIFY(TestSupport::writeFile(expected, {}));
+        QVERIFY(TestHarness::writeFile(expected, {}));
         QVERIFY(createCodeChangesPath().isNull());
         QVERIFY(QDir(home_.path() + u"/.Ostrel"_s).removeRecursively());
     }
@@ -381,7 +380,7 @@ private slots:
             {"VERSION_ID=22.04\n", u"22.04"_s},
             {"NAME=x\n", QString()}};
         for (const auto &[content, expected] : files) {
-            QVERIFY(TestSupport::writeFile(path, content));
+            QVERIFY(TestHarness::writeFile(path, content));
             QCOMPARE(QXLogFileManager::osVersion(path), expected);
         }
     }
@@ -404,7 +403,7 @@ private slots:
 
         const QString path = home.path() + u"/Library/Logs/Ovra/ovra-videowall_2013-02-04.log"_s;
         QCOMPARE(QXLogFileManager::currentLogFilePath(), path);
-        const QString text = QString::fromUtf8(TestSupport::readFile(path));
+        const QString text = QString::fromUtf8(TestHarness::readFile(path));
         QCOMPARE(text.count(kLogHeaderRule), 4);
         const QString host = QXLogFileManager::hostModelAndArch();
         QCOMPARE(text.count(host), 2);
@@ -433,7 +432,7 @@ private slots:
     {
         QFETCH(QString, folder);
         QTemporaryDir dir;
-        QVERIFY(TestSupport::writeFile(dir.filePath(u"a-file"_s), "x"));
+        QVERIFY(TestHarness::writeFile(dir.filePath(u"a-file"_s), "x"));
         const QString before = QXLogFileManager::currentLogFilePath();
         {
             StderrCapture guard;

@@ -4,7 +4,6 @@
 #include "BadCorpus.h"
 #include "StderrCapture.h"
 #include "TestHarness.h"
-#include "TestSupport.h"
 #include "console/MyImageBrowserView/MyImageBrowserThumbnails.h"
 #include "intake/OverlayCompositor.h"
 #include "slideshow/slideShowWindowController.h"
@@ -42,7 +41,7 @@ const QSize kThumbnail(160, 120);
 // Peak resident memory of the process so far, in KiB.
 qint64 peakRssKiB()
 {
-    const QByteArray status = TestSupport::readFile(u"/proc/self/status"_s);
+    const QByteArray status = TestHarness::readFile(u"/proc/self/status"_s);
     const qsizetype at = status.indexOf("VmHWM:");
     return at < 0 ? -1 : status.mid(at + 6).trimmed().split(' ').value(0).toLongLong();
 }
@@ -313,7 +312,7 @@ private:
     QString image(const QString &name) const { return corpus_.filePath(u"images/"_s + name); }
     QString write(const QString &name, const QByteArray &bytes)
     {
-        return TestSupport::writeFile(dir_.filePath(name), bytes) ? dir_.filePath(name) : QString();
+        return TestHarness::writeFile(dir_.filePath(name), bytes) ? dir_.filePath(name) : QString();
     }
     QTemporaryDir dir_;
     QTemporaryDir corpus_;

@@ -1,6 +1,6 @@
 // Guards the small helpers: bundle lookups, folder modes and references, reveal, shell scripts.
 #include "StderrCapture.h"
-#include "TestSupport.h"
+#include "TestHarness.h"
 #include "platform/Bundle.h"
 #include "platform/Preferences.h"
 #include "shell/CommonHeader.h"
@@ -52,7 +52,7 @@ QVariantMap descriptor()
 
 bool makeItem(const QString &path, bool folder)
 {
-    return folder ? QDir().mkpath(path) : TestSupport::writeFile(path, "photo");
+    return folder ? QDir().mkpath(path) : TestHarness::writeFile(path, "photo");
 }
 
 bool moveItem(const QString &from, const QString &to)
@@ -88,7 +88,7 @@ private slots:
         // A stand-in for the bundle script that records its argument instead
         // of opening a file manager; set before the bundle is first used.
         revealedFile_ = bundleResources_.filePath(u"revealed.txt"_s);
-        QVERIFY(TestSupport::writeScript(bundleResources_.filePath(kRevealInFinderScript),
+        QVERIFY(TestHarness::writeScript(bundleResources_.filePath(kRevealInFinderScript),
                                          "printf '%s' \"$1\" > '" +
                                              QFile::encodeName(revealedFile_) + "'\n"));
         qputenv("OVRA_SHARE_DIR", QFile::encodeName(bundleResources_.path()));
@@ -130,7 +130,7 @@ private slots:
             QCOMPARE(::chmod(QFile::encodeName(full).constData(), mode_t(existingMode)), 0);
         } else if (existingMode <= -2) {
             const QString file = existingMode == -2 ? full : root.filePath(u"photos"_s);
-            QVERIFY(TestSupport::writeFile(file, "not a folder"));
+            QVERIFY(TestHarness::writeFile(file, "not a folder"));
             QCOMPARE(::chmod(QFile::encodeName(file).constData(), 0644), 0);
         }
         const mode_t oldMask = ::umask(022);
@@ -170,7 +170,7 @@ private slots:
         QTemporaryDir root;
         QVERIFY(QDir().mkpath(root.filePath(u"sub folder 'x'"_s)));
         QVERIFY(QDir().mkpath(home_.filePath(u"Pictures"_s)));
-        QVERIFY(TestSupport::writeFile(root.filePath(u"photo.jpg"_s), "x"));
+        QVERIFY(TestHarness::writeFile(root.filePath(u"photo.jpg"_s), "x"));
         const auto real = [&](QString text) {
             text.replace(QLatin1Char('@'), root.path());
             return text.startsWith(QLatin1Char('~')) ? home_.path() + text.mid(1) : text;
@@ -183,7 +183,7 @@ private slots:
             QVERIFY(!QFileInfo::exists(revealedFile_));
             QVERIFY(text.contains(kLogRevealNeedsValidFolder));
         } else {
-            QCOMPARE(QString::fromUtf8(TestSupport::readFile(revealedFile_)), real(revealed));
+            QCOMPARE(QString::fromUtf8(TestHarness::readFile(revealedFile_)), real(revealed));
             QVERIFY(!text.contains(kLogRevealNeedsValidFolder));
         }
     }
@@ -290,7 +290,7 @@ private slots:
     {
         QTemporaryDir resources;
         QVERIFY(resources.isValid());
-        QVERIFY(TestSupport::writeScript(resources.filePath(u"touchit.sh"_s),
+        QVERIFY(TestHarness::writeScript(resources.filePath(u"touchit.sh"_s),
                                          "printf done > \"$1\"\n"));
         const Bundle bundle(Bundle::defaultInfoDictionary(), resources.path(), resources.path(),
                             resources.filePath(u"no-helpers"_s));
@@ -312,7 +312,7 @@ private slots:
         QTemporaryDir fakeBin;
         QVERIFY(fakeBin.isValid());
         const QString record = fakeBin.filePath(u"opened"_s);
-        QVERIFY(TestSupport::writeScript(fakeBin.filePath(u"xdg-open"_s),
+        QVERIFY(TestHarness::writeScript(fakeBin.filePath(u"xdg-open"_s),
                                          "printf '%s' \"$1\" > \"" + QFile::encodeName(record) +
                                              "\"\n"));
         const QByteArray oldPath = qgetenv("PATH");
@@ -324,19 +324,19 @@ private slots:
 
         QCOMPARE(answer, QString());
         // xdg-open runs detached, so it may still be writing.
-        QTRY_COMPARE(QString::fromUtf8(TestSupport::readFile(record)), folder);
+        QTRY_COMPARE(QString::fromUtf8(TestHarness::readFile(record)), folder);
     }
 
     void resourcesAndScriptsAreFoundInTheirFolders()
     {
         QTemporaryDir dir;
-        QVERIFY(TestSupport::writeFile(dir.filePath(u"share/FactoryDefault.plist"_s), "x"));
-        QVERIFY(TestSupport::writeScript(dir.filePath(u"share/getnewestfiles.sh"_s), "exit 0\n"));
-        QVERIFY(TestSupport::writeScript(dir.filePath(u"share/revealInFinder.sh"_s), "exit 0\n"));
-        QVERIFY(TestSupport::writeScript(dir.filePath(u"libexec/getnewestfiles.sh"_s), "exit 0\n"));
+        QVERIFY(TestHarness::writeFile(dir.filePath(u"share/FactoryDefault.plist"_s), "x"));
+        QVERIFY(TestHarness::writeScript(dir.filePath(u"share/getnewestfiles.sh"_s), "exit 0\n"));
+        QVERIFY(TestHarness::writeScript(dir.filePath(u"share/revealInFinder.sh"_s), "exit 0\n"));
+        QVERIFY(TestHarness::writeScript(dir.filePath(u"libexec/getnewestfiles.sh"_s), "exit 0\n"));
         // A helper that is not executable does not count.
-        QVERIFY(TestSupport::writeFile(dir.filePath(u"libexec/relaunch"_s), "x"));
-        QVERIFY(TestSupport::writeScript(dir.filePath(u"outside.sh"_s), "exit 0\n"));
+        QVERIFY(TestHarness::writeFile(dir.filePath(u"libexec/relaunch"_s), "x"));
+        QVERIFY(TestHarness::writeScript(dir.filePath(u"outside.sh"_s), "exit 0\n"));
         const Bundle bundle({}, dir.path(), dir.filePath(u"share"_s), dir.filePath(u"libexec"_s));
 
         // Helpers before resources; names cannot climb out of their folder.

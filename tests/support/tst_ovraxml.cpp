@@ -5,7 +5,7 @@
 
 #include "BadCorpus.h"
 #include "StderrCapture.h"
-#include "TestSupport.h"
+#include "TestHarness.h"
 
 #include <QTemporaryDir>
 #include <QtTest>
@@ -282,7 +282,7 @@ private slots:
         writer.mLookupArrayName().insert(u"images"_s, u"image"_s);
         QTemporaryDir dir;
         const QString path = dir.filePath(u"info.xml"_s);
-        QVERIFY(TestSupport::writeFile(path, "stale")); // replaced whole
+        QVERIFY(TestHarness::writeFile(path, "stale")); // replaced whole
         writer.doStartConversion2(
             {{kXmlMainXmlKeyName, u"data"_s},
              {kXmlWriteXmlPath, path},

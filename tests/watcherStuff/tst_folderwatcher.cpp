@@ -1,7 +1,7 @@
 // Guards the watchers: new, re-created and overflowed folders, today's folder, the local cap.
 #include "IntakeTestRig.h"
 #include "StderrCapture.h"
-#include "TestSupport.h"
+#include "TestHarness.h"
 #include "platform/Clock.h"
 #include "shell/CommonHeader.h"
 #include "watcherStuff/FolderWatcher.h"
@@ -105,7 +105,7 @@ private slots:
         QVERIFY(QDir().mkpath(path(u"day/ABC/new/deeper"_s)));
         QTRY_VERIFY(!watchPaths.isEmpty());
         watchPaths.clear();
-        QVERIFY(TestSupport::writeFile(path(u"day/ABC/new/deeper/IMG_1.jpg"_s), "jpeg"));
+        QVERIFY(TestHarness::writeFile(path(u"day/ABC/new/deeper/IMG_1.jpg"_s), "jpeg"));
         QTRY_VERIFY(!watchPaths.isEmpty());
         // Only the folder as it was given, never the new photo.
         QCOMPARE(watchPaths, QStringList(watchPaths.size(), given));
@@ -120,7 +120,7 @@ private slots:
         QVERIFY(QDir().mkpath(path(u"day/ABC"_s)));
         QVERIFY(reappeared.wait());
         watchPaths.clear();
-        QVERIFY(TestSupport::writeFile(path(u"day/ABC/late.jpg"_s), "jpeg"));
+        QVERIFY(TestHarness::writeFile(path(u"day/ABC/late.jpg"_s), "jpeg"));
         QTRY_VERIFY(!watchPaths.isEmpty());
         QCOMPARE(watchPaths.first(), given);
         QVERIFY(w->isRunning());
@@ -163,7 +163,7 @@ private slots:
         QCOMPARE(started.size(), 1);
         QCOMPARE(started.first().userInfo.value(kKeyCFRunLoopRef).value<QObject *>(),
                  QThread::currentThread());
-        QVERIFY(TestSupport::writeFile(path(u"day/a.jpg"_s), "jpeg"));
+        QVERIFY(TestHarness::writeFile(path(u"day/a.jpg"_s), "jpeg"));
         // The kiosk's timing: delivered within the latency or the flush.
         QTRY_VERIFY_WITH_TIMEOUT(!watchPaths.isEmpty(), 10000);
     }
@@ -208,7 +208,7 @@ private slots:
         // The rescan watches the folder whose creation went unseen.
         QVERIFY(w->isRunning());
         watchPaths.clear();
-        QVERIFY(TestSupport::writeFile(path(u"day/late/IMG_1.jpg"_s), "jpeg"));
+        QVERIFY(TestHarness::writeFile(path(u"day/late/IMG_1.jpg"_s), "jpeg"));
         QTRY_VERIFY(!watchPaths.isEmpty());
     }
 
@@ -266,16 +266,16 @@ private slots:
     void retiredNameAlreadyTaken()
     {
         makePhotos(3);
-        QVERIFY(TestSupport::writeFile(path(u"Processed/IMG_1.jpg"_s), "older"));
-        QVERIFY(TestSupport::writeFile(path(u"Processed/IMG_2.jpg"_s), "older"));
-        QVERIFY(TestSupport::writeFile(path(u"Failed/IMG_2.jpg"_s), "older"));
+        QVERIFY(TestHarness::writeFile(path(u"Processed/IMG_1.jpg"_s), "older"));
+        QVERIFY(TestHarness::writeFile(path(u"Processed/IMG_2.jpg"_s), "older"));
+        QVERIFY(TestHarness::writeFile(path(u"Failed/IMG_2.jpg"_s), "older"));
         local->maxCountOfPhotos = 1;
         QVERIFY(local->checkInsideLocalSlideShowFolder());
 
         // Taken in Processed: to Failed. Taken in both: stays, unharmed.
         QCOMPARE(entries(u"Failed"_s), (QStringList{u"IMG_1.jpg"_s, u"IMG_2.jpg"_s}));
-        QCOMPARE(TestSupport::readFile(path(u"Processed/IMG_1.jpg"_s)), "older");
-        QCOMPARE(TestSupport::readFile(path(u"Failed/IMG_2.jpg"_s)), "older");
+        QCOMPARE(TestHarness::readFile(path(u"Processed/IMG_1.jpg"_s)), "older");
+        QCOMPARE(TestHarness::readFile(path(u"Failed/IMG_2.jpg"_s)), "older");
         QCOMPARE(entries(u"Current"_s), (QStringList{u"IMG_2.jpg"_s, u"IMG_3.jpg"_s}));
         QCOMPARE(local->localMasterSlideShowFileList(), QStringList{path(u"Current/IMG_3.jpg"_s)});
 
@@ -303,7 +303,7 @@ private slots:
         QFETCH(bool, folder);
         QFETCH(bool, counts);
         const QString item = path(u"Current/"_s + name);
-        QVERIFY(folder ? QDir().mkpath(item) : TestSupport::writeFile(item, "jpeg"));
+        QVERIFY(folder ? QDir().mkpath(item) : TestHarness::writeFile(item, "jpeg"));
         local->maxCountOfPhotos = 0;
         QVERIFY(local->checkInsideLocalSlideShowFolder());
         QCOMPARE(entries(u"Processed"_s), counts ? QStringList{name} : QStringList());
@@ -351,7 +351,7 @@ private slots:
         if (root && dayFolder) {
             watch->setupWatcher();
             rig->controller().fCurrentBarcode = u"A"_s;
-            QVERIFY(TestSupport::writeFile(rig->path(kDay + u"/A/a.jpg"_s), "jpeg"));
+            QVERIFY(TestHarness::writeFile(rig->path(kDay + u"/A/a.jpg"_s), "jpeg"));
             QTRY_COMPARE(watch->reactivationCount(), 1);
         }
     }
@@ -501,7 +501,7 @@ private slots:
         rig->center.addObserver(&console, kWatcherItemChanged,
                                 [&rescans](const Notification &) { ++rescans; });
         watch->tearDownWatcher();
-        QVERIFY(TestSupport::writeFile(rig->path(kDay + u"/a.jpg"_s), "jpeg"));
+        QVERIFY(TestHarness::writeFile(rig->path(kDay + u"/a.jpg"_s), "jpeg"));
         QTRY_VERIFY(rescans > 0);
         QCOMPARE(watch->reactivationCount(), 0);
 
@@ -509,7 +509,7 @@ private slots:
         watch->setupWatcher();
         QVERIFY(!watch->doSetupWatchFolderInThread(rig->path(u"store/missing"_s)));
         QCOMPARE(watch->watchedFolder(), path(kDay));
-        QVERIFY(TestSupport::writeFile(rig->path(kDay + u"/b.jpg"_s), "jpeg"));
+        QVERIFY(TestHarness::writeFile(rig->path(kDay + u"/b.jpg"_s), "jpeg"));
         QTRY_COMPARE(watch->reactivationCount(), 1);
         rig->center.removeObserver(&console);
     }
@@ -530,7 +530,7 @@ private:
     {
         // IMG_1 .. IMG_n: literal order puts IMG_10 before IMG_2.
         for (int i = 1; i <= count; ++i) {
-            QVERIFY(TestSupport::writeFile(path(u"Current/IMG_%1.jpg"_s.arg(i)), "jpeg"));
+            QVERIFY(TestHarness::writeFile(path(u"Current/IMG_%1.jpg"_s.arg(i)), "jpeg"));
         }
     }
 
