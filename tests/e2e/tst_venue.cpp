@@ -1,7 +1,7 @@
-// Guards the installed kiosk at a venue on 2 and 4 monitors, its relaunch, layout and scripts/run.
+// Guards the installed kiosk at a venue on 2 and 4 monitors, its relaunch, rooms as media
+// players, layout and scripts/run.
 #include "E2eKiosk.h"
 #include "TestHarness.h"
-#include "TestSupport.h"
 #include "shell/CommonHeader.h"
 #include "support/PhotoStoreLayout.h"
 
@@ -12,6 +12,7 @@
 #include <QSet>
 #include <QStandardPaths>
 #include <QTest>
+#include <QUrl>
 
 #include <memory>
 
@@ -26,6 +27,8 @@ private slots:
     void sameFileNamesStayWithTheirCode();
     void companionsSteerTheCurrentCode();
     void dailyRelaunchBringsTheKioskBack();
+    void roomsAreMediaPlayers();
+    void noSessionBusNoPlayer();
     void installedLayout();
     void interruptedSampleStoreIsMadeWhole();
     void typedSampleCodePlaysInTheRoom();
@@ -114,7 +117,7 @@ bool showsPhoto(const QImage &monitor, const QImage &photo)
 // finished launching; null (after a skip or failure) when it cannot.
 std::unique_ptr<E2eKiosk> start(int monitors = 2, bool openbox = false,
                                 const QVariantMap &extraPreferences = {},
-                                const QString &timeZone = QString())
+                                const QMap<QString, QString> &variables = {})
 {
     auto kiosk = std::make_unique<E2eKiosk>(monitors);
     QString error;
@@ -130,7 +133,7 @@ std::unique_ptr<E2eKiosk> start(int monitors = 2, bool openbox = false,
         const QByteArray info = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<data><code>" +
                                 it.key().toLatin1() + "</code><name>Party " +
                                 it.key().right(2).toLatin1() + "</name></data>\n";
-        written = written && TestSupport::writeFile(folder + u'/' + it.key() + u".xml"_s, info);
+        written = written && TestHarness::writeFile(folder + u'/' + it.key() + u".xml"_s, info);
         for (qsizetype i = 0; i < it.value().size(); ++i) {
             written = written &&
                       E2e::writePhoto(folder + u'/' + it.value().at(i), kColours[it.key()].at(i),
@@ -151,8 +154,8 @@ std::unique_ptr<E2eKiosk> start(int monitors = 2, bool openbox = false,
     };
     preferences.insert(extraPreferences);
     QProcessEnvironment env = kiosk->environment();
-    if (!timeZone.isEmpty()) {
-        env.insert(u"TZ"_s, timeZone);
+    for (auto it = variables.cbegin(); it != variables.cend(); ++it) {
+        env.insert(it.key(), it.value());
     }
     if (!written || !kiosk->writePreferences(preferences) || !kiosk->launch(kiosk->kiosk(), env) ||
         !kiosk->waitForLog("applicationDidFinishLaunching...Done")) {
@@ -203,6 +206,37 @@ QString newWindow(const E2eKiosk &kiosk, const QStringList &before)
         }
     }
     return QString();
+}
+
+QString playerctl(const E2eKiosk &kiosk, const QStringList &arguments)
+{
+    QByteArray out;
+    return kiosk.run(u"playerctl"_s, arguments, &out) ? QString::fromUtf8(out).trimmed()
+                                                      : u"<failed>"_s;
+}
+
+QString room2(const E2eKiosk &kiosk, const QString &what)
+{
+    return playerctl(kiosk, QStringList{u"-p"_s, u"ovra.room2"_s} + what.split(u' '));
+}
+
+// The colour of the photo a URL of the working folder names.
+QColor colourOf(const QString &url)
+{
+    const QString name = QUrl(url).fileName();
+    for (auto it = kNames.cbegin(); it != kNames.cend(); ++it) {
+        if (const qsizetype i = it.value().indexOf(name); i >= 0) {
+            return kColours[it.key()].at(i);
+        }
+    }
+    return {};
+}
+
+QByteArray rowReads(const QString &code, const QString &status)
+{
+    return kLogWorkingFolderRow
+        .arg(u"MainWindowController"_s, u"markWorkingFolderCode"_s, code, status)
+        .toUtf8();
 }
 
 } // namespace
@@ -444,7 +478,7 @@ void TestVenue::dailyRelaunchBringsTheKioskBack()
                              .arg(magnitude / 3600)
                              .arg(magnitude / 60 % 60, 2, 10, QChar(u'0'))
                              .arg(magnitude % 60, 2, 10, QChar(u'0'));
-    const auto kiosk = start(2, false, {}, zone);
+    const auto kiosk = start(2, false, {}, {{u"TZ"_s, zone}});
     if (!kiosk) {
         return;
     }
@@ -465,6 +499,98 @@ void TestVenue::dailyRelaunchBringsTheKioskBack()
     QVERIFY(E2e::poll([&] { return !kiosk->windowOnMonitor(1).isEmpty(); }));
     // It arms its own relaunch for the next morning.
     QVERIFY(kiosk->log().contains("Current Date is AFTER the TriggerDate"));
+    QVERIFY(kiosk->quit());
+}
+
+void TestVenue::roomsAreMediaPlayers()
+{
+    const auto kiosk = start(3);
+    if (!kiosk) {
+        return;
+    }
+    // The operator's screen is no room.
+    QCOMPARE(playerctl(*kiosk, {u"-l"_s}).split(u'\n'),
+             QStringList({u"ovra.room2"_s, u"ovra.room3"_s}));
+    // What clients learn from the change signals alone.
+    QProcess follow;
+    follow.setProcessEnvironment(kiosk->environment());
+    follow.start(u"playerctl"_s, {u"-p"_s, u"ovra.room2"_s, u"--follow"_s, u"metadata"_s,
+                                  u"--format"_s, u"{{status}} {{xesam:url}}"_s});
+    QVERIFY(follow.waitForStarted());
+
+    QVERIFY(kiosk->typeCode(kCodeA));
+    QVERIFY(E2e::poll([&] { return room2(*kiosk, u"metadata xesam:title"_s) == kCodeA; }));
+    QVERIFY(E2e::poll([&] { return room2(*kiosk, u"status"_s) == u"Playing"_s; }));
+    QCOMPARE(room2(*kiosk, u"metadata xesam:album"_s), u"Garden Room"_s);
+    QVERIFY2(kiosk->waitForLog(rowReads(kCodeA, kCodeA + u" (Garden Room)"_s)),
+             kiosk->log().constData());
+
+    // Paused, the photo outlasts its delay: the step chain ends under it.
+    const int ended = int(kiosk->log().count("Forcing SlideShow to END"));
+    QVERIFY(kiosk->run(u"playerctl"_s, {u"-p"_s, u"ovra.room2"_s, u"pause"_s}));
+    QCOMPARE(room2(*kiosk, u"status"_s), u"Paused"_s);
+    const QString paused = room2(*kiosk, u"metadata xesam:url"_s);
+    QVERIFY(kiosk->waitForLog("Forcing SlideShow to END", ended + 1));
+    QCOMPARE(room2(*kiosk, u"metadata xesam:url"_s), paused);
+    QVERIFY(E2e::poll([&] {
+        return E2e::showsPhotoCentred(kiosk->grabMonitor(1), kPhotoSize, colourOf(paused));
+    }));
+    QByteArray status;
+    QVERIFY(E2e::poll([&] {
+        return kiosk->run(E2e::installed(u"bin/ovra-defaults"_s),
+                          {u"read"_s, u"prefDisplayStatus2"_s}, &status) &&
+               status.contains("<Slide Show is NOT Running...>");
+    }));
+    QVERIFY(kiosk->waitForLog(rowReads(kCodeA, kCodeA)));
+
+    // Next shows another photo at once, though the room is paused.
+    QVERIFY(kiosk->run(u"playerctl"_s, {u"-p"_s, u"ovra.room2"_s, u"next"_s}));
+    QString next;
+    QVERIFY(E2e::poll([&] { return (next = room2(*kiosk, u"metadata xesam:url"_s)) != paused; }));
+    QVERIFY(E2e::poll(
+        [&] { return E2e::showsPhotoCentred(kiosk->grabMonitor(1), kPhotoSize, colourOf(next)); }));
+    QVERIFY(kiosk->run(u"playerctl"_s, {u"-p"_s, u"ovra.room2"_s, u"play"_s}));
+    QByteArray seen;
+    QVERIFY(E2e::poll([&] {
+        seen += follow.readAllStandardOutput();
+        return seen.contains((u"Paused "_s + next + u'\n').toUtf8()) &&
+               seen.contains((u"Playing "_s + next + u'\n').toUtf8());
+    }));
+    QVERIFY(kiosk->waitForLog(rowReads(kCodeA, kCodeA + u" (Garden Room)"_s), 2));
+
+    // A call with the wrong arguments is answered with an error, and the
+    // kiosk takes the next code; the console's mark moves with it.
+    QProcess gdbus;
+    gdbus.setProcessEnvironment(kiosk->environment());
+    gdbus.start(u"gdbus"_s,
+                {u"call"_s, u"--session"_s, u"--dest"_s, u"org.mpris.MediaPlayer2.ovra.room2"_s,
+                 u"--object-path"_s, u"/org/mpris/MediaPlayer2"_s, u"--method"_s,
+                 u"org.mpris.MediaPlayer2.Player.Next"_s, u"42"_s});
+    QVERIFY(gdbus.waitForFinished(E2e::kWaitMs));
+    QVERIFY(gdbus.exitCode() != 0);
+    QVERIFY2(gdbus.readAllStandardError().contains("org.freedesktop.DBus.Error"), "no D-Bus error");
+    QVERIFY(kiosk->typeCode(kCodeB));
+    QVERIFY(E2e::poll([&] { return room2(*kiosk, u"metadata xesam:title"_s) == kCodeB; }));
+    QVERIFY(kiosk->waitForLog(rowReads(kCodeA, kCodeA), 2));
+    QVERIFY(kiosk->waitForLog(rowReads(kCodeB, kCodeB + u" (Garden Room)"_s)));
+    follow.kill();
+    follow.waitForFinished();
+    QVERIFY(kiosk->quit());
+}
+
+void TestVenue::noSessionBusNoPlayer()
+{
+    const auto kiosk =
+        start(2, false, {}, {{u"DBUS_SESSION_BUS_ADDRESS"_s, u"unix:path=/nonexistent/bus"_s}});
+    if (!kiosk) {
+        return;
+    }
+    QCOMPARE(kiosk->log().count(kLogMprisNoSessionBus.toUtf8()), 1);
+    // The room plays all the same.
+    QVERIFY(kiosk->typeCode(kCodeB));
+    QVERIFY(E2e::poll([&] {
+        return E2e::showsPhotoCentred(kiosk->grabMonitor(1), kPhotoSize, kColours[kCodeB].first());
+    }));
     QVERIFY(kiosk->quit());
 }
 
@@ -495,7 +621,7 @@ void TestVenue::installedLayout()
     const QByteArray execStart =
         "\nExecStart=" +
         QFileInfo(E2e::installed(u"bin/ovra-videowall"_s)).absoluteFilePath().toUtf8() + '\n';
-    QVERIFY2(TestSupport::readFile(E2e::installed(u"lib/systemd/user/ovra-videowall.service"_s))
+    QVERIFY2(TestHarness::readFile(E2e::installed(u"lib/systemd/user/ovra-videowall.service"_s))
                  .contains(execStart),
              execStart.constData());
     const QString validate = QStandardPaths::findExecutable(u"desktop-file-validate"_s);
@@ -517,7 +643,7 @@ void TestVenue::interruptedSampleStoreIsMadeWhole()
     const QString slides = dir.filePath(u"slides"_s);
     const QString day = store + u'/' + dayName();
     // What an older generator left after a failure: a photo, no info file.
-    QVERIFY(TestSupport::writeFile(day + u"/10001234/IMG_0001.jpg"_s, "half"));
+    QVERIFY(TestHarness::writeFile(day + u"/10001234/IMG_0001.jpg"_s, "half"));
 
     QProcess first;
     first.start(kTool, {store, slides});
@@ -549,7 +675,7 @@ void TestVenue::interruptedSampleStoreIsMadeWhole()
     QCOMPARE(codes.size(), 4);
     QByteArray infos;
     for (const QString &code : codes) {
-        infos += TestSupport::readFile(day + u'/' + code + u'/' + code + u".xml"_s);
+        infos += TestHarness::readFile(day + u'/' + code + u'/' + code + u".xml"_s);
         QVERIFY(!photosIn(day + u'/' + code).isEmpty());
     }
     QCOMPARE(infos.count("<data>"), 4);
@@ -589,7 +715,7 @@ void TestVenue::typedSampleCodePlaysInTheRoom()
 
     // The code it tells us to type, and that code's photos.
     const QString code = u"10001234"_s;
-    QVERIFY(TestSupport::readFile(kiosk.home(u"run.out"_s)).contains(code.toLatin1()));
+    QVERIFY(TestHarness::readFile(kiosk.home(u"run.out"_s)).contains(code.toLatin1()));
     const QList<QImage> photos =
         photosIn(kiosk.home(u"demo/OvraPhotoStore/"_s) + dayName() + u'/' + code).values();
     QVERIFY(photos.size() > 1);
