@@ -31,8 +31,8 @@ class MprisRootAdaptor : public QDBusAbstractAdaptor
     Q_PROPERTY(QStringList SupportedMimeTypes READ none)
 
 public:
-    explicit MprisRootAdaptor(RoomMediaPlayer *player)
-        : QDBusAbstractAdaptor(player), player_(player)
+    MprisRootAdaptor(QObject *object, RoomMediaPlayer *player)
+        : QDBusAbstractAdaptor(object), player_(player)
     {}
     bool no() const { return false; }
     QString identity() const { return player_->state().identity(); }
@@ -68,8 +68,8 @@ class MprisPlayerAdaptor : public QDBusAbstractAdaptor
     Q_PROPERTY(bool CanControl READ yes)
 
 public:
-    explicit MprisPlayerAdaptor(RoomMediaPlayer *player)
-        : QDBusAbstractAdaptor(player), player_(player)
+    MprisPlayerAdaptor(QObject *object, RoomMediaPlayer *player)
+        : QDBusAbstractAdaptor(object), player_(player)
     {}
     QString playbackStatus() const { return player_->state().statusText(); }
     QVariantMap metadata() const { return player_->state().metadata(); }
@@ -111,10 +111,11 @@ RoomMediaPlayer::RoomMediaPlayer(const RoomPlayerState *state, Commands commands
         std::call_once(logged, [] { OvraLog(kLogMprisNoSessionBus); });
         return;
     }
-    new MprisRootAdaptor(this);
-    new MprisPlayerAdaptor(this);
+    busObject_ = std::make_unique<QObject>();
+    new MprisRootAdaptor(busObject_.get(), this);
+    new MprisPlayerAdaptor(busObject_.get(), this);
     // The object first: a client that sees the name appear finds it at once.
-    if (!bus.registerObject(kMprisObjectPath, this, QDBusConnection::ExportAdaptors)) {
+    if (!bus.registerObject(kMprisObjectPath, busObject_.get(), QDBusConnection::ExportAdaptors)) {
         OvraLog(kLogMprisNotOffered.arg(kSelf, op, serviceName_, bus.lastError().message()));
         return;
     }
@@ -136,6 +137,9 @@ RoomMediaPlayer::~RoomMediaPlayer()
         bus.unregisterService(serviceName_);
         bus.unregisterObject(kMprisObjectPath);
     }
+    // Gone while its connection still stands: the connection is torn down on
+    // Qt's D-Bus thread, which would otherwise still reach for the object.
+    busObject_.reset();
     QDBusConnection::disconnectFromBus(connectionName_);
 }
 

@@ -5,6 +5,7 @@
 #include <QVariantMap>
 
 #include <functional>
+#include <memory>
 
 class RoomPlayerState;
 
@@ -41,6 +42,8 @@ private:
 
     const RoomPlayerState *state_;
     Commands commands_;
+    // The object on the bus, carrying the adaptors.
+    std::unique_ptr<QObject> busObject_;
     QString connectionName_;
     QString serviceName_;
     bool offered_ = false;
