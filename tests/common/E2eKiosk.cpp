@@ -359,8 +359,9 @@ bool E2eKiosk::typeCode(const QString &code, bool focusRoom) const
     if (focusRoom) {
         // Becoming active, the kiosk hands the focus on to its console: any
         // of its windows takes a code.
-        const QString room = windowOnMonitor(1);
-        if (room.isEmpty() || !run(u"xdotool"_s, {u"windowfocus"_s, room}) ||
+        QString room;
+        if (!E2e::poll([&] { return !(room = windowOnMonitor(1)).isEmpty(); }) ||
+            !run(u"xdotool"_s, {u"windowfocus"_s, room}) ||
             !E2e::poll([this] { return kioskHasFocus(); })) {
             return false;
         }

@@ -428,8 +428,9 @@ void TestVenue::companionsSteerTheCurrentCode()
     }
     // A second start is refused (its log line is checked by the startup test)
     // and the first kiosk runs on with its windows: it takes the codes below.
-    const QString room = kiosk->windowOnMonitor(1);
-    QVERIFY(!room.isEmpty());
+    // The room window maps a moment after the launch is logged as done.
+    QString room;
+    QVERIFY(E2e::poll([&] { return !(room = kiosk->windowOnMonitor(1)).isEmpty(); }));
     QProcess second;
     QVERIFY(kiosk->launch(second, kiosk->environment()));
     QVERIFY(second.waitForFinished(E2e::kWaitMs));
